@@ -1,0 +1,89 @@
+// The main window and the state every part of the program shares.
+// One thread only: every change to this state happens in a message handler dispatched between two
+// passes of the link's loops, so nothing is locked.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "frame/afxwin.h"
+
+// Private window messages.
+constexpr UINT WM_KEY_REPORT = 0x8E8;    // wParam: virtual-key code
+constexpr UINT WM_CLICK_REPORT = 0x8E9;  // lParam: x in the low 16 bits, y in the high 16 bits
+constexpr UINT WM_START_LINK = 0x8EB;
+
+constexpr int kStampCount = 100;
+
+class CMeterDlg : public CDialog {
+public:
+    enum { IDD = 102 };
+    CMeterDlg(CWnd* parent = nullptr);
+    ~CMeterDlg() override;
+
+    std::unique_ptr<CFont> m_pFontSmall;
+    uint8_t m_bSoundOn = true;
+    CListBox m_list;
+    int m_bAutoStart = 0;
+    int m_nApmLimit = 0;
+    int m_nBeepEvery = 0;
+    CString m_strSound;
+    int m_bShowApm = 0;
+    int m_bShowAlert = 0;
+    int m_bShowTimer = 0;
+    HICON m_hIcon = nullptr;
+    HICON m_hSmallIcon = nullptr;
+    CString m_strSlotA;
+    CString m_strSlotB;
+    CString m_strSlotC;
+    uint8_t m_bChatMode = false;
+    CString m_strLastDir;
+
+    // Game recognition and measurement.
+    bool IsGameStarted(HANDLE process);
+    bool MeasureGame(HANDLE process);
+
+    // Settings.
+    void LoadSettings();
+    void SaveSettings();
+
+    // Message handlers (public so that tests can drive them directly).
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnDestroy();
+    void OnExit();
+    void StartLink();
+    LRESULT OnStartLinkMessage(WPARAM, LPARAM);
+    LRESULT OnKeyReport(WPARAM key, LPARAM);
+    LRESULT OnClickReport(WPARAM, LPARAM position);
+    void OnAutoStart();
+    void OnBrowseSound();
+    void OnTestSound();
+    void OnShowApm();
+
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* dx) override;
+    void OnOK() override;
+    void OnCancel() override;
+
+private:
+    void FillDefaultSound();
+    bool m_bMinimiseOnStart = false;  // "-auto": held until the window has been shown
+
+    DECLARE_MESSAGE_MAP()
+};
+
+extern CMeterDlg* g_pMainDlg;
+extern uint8_t g_bQuit;
+extern uint8_t g_bStop;
+extern uint32_t g_nActions;
+extern uint32_t g_aStamps[kStampCount];
+extern uint32_t g_iNewest;
+extern uint32_t g_iOldest;
+extern uint32_t g_nRecent;
+extern int g_nBannerTicks;
+extern char g_szBanner[128];
+
+// Time-stamped line in the event log; cut to fit the 128-byte line.
+void LogLine(const char* text);

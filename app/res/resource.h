@@ -1,0 +1,24 @@
+// Resource and control identifiers.
+#pragma once
+
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_METER_DIALOG 102
+#define IDR_MAINFRAME 128
+
+#define IDC_START 1000
+#define IDC_LOG 1001
+#define IDC_EXIT 1002
+#define IDC_VERSION 1004
+#define IDC_BROWSE 1007
+#define IDC_AUTOSTART 1008
+#define IDC_APMLIMIT 1009
+#define IDC_BEEPEVERY 1010
+#define IDC_SOUND 1012
+#define IDC_TEST 1014
+#define IDC_SHOWAPM 1015
+#define IDC_SHOWALERT 1016
+#define IDC_SHOWTIMER 1017
+#define IDC_ADDRESS 1022
+
+#define IDM_ABOUTBOX 0x0010

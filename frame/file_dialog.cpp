@@ -1,0 +1,29 @@
+#include "frame/file_dialog.h"
+
+#include <cstring>
+
+CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char* fileName, DWORD flags,
+                         const char* filter, CWnd* parent)
+    : m_bOpenFileDialog(openFileDialog), m_strFilter(filter), m_strDefExt(defaultExt) {
+    if (fileName)
+        std::strncpy(m_szFileName, fileName, sizeof m_szFileName - 1);
+    // The filter's '|' separators become the NULs the system expects.
+    char* parts = m_strFilter.GetBuffer(m_strFilter.GetLength() + 1);
+    int length = m_strFilter.GetLength();
+    for (int i = 0; i < length; ++i) {
+        if (parts[i] == '|')
+            parts[i] = '\0';
+    }
+    m_ofn.lStructSize = sizeof m_ofn;
+    m_ofn.hwndOwner = parent ? parent->m_hWnd : nullptr;
+    m_ofn.lpstrFilter = filter ? parts : nullptr;
+    m_ofn.lpstrFile = m_szFileName;
+    m_ofn.nMaxFile = sizeof m_szFileName;
+    m_ofn.lpstrDefExt = m_strDefExt.IsEmpty() ? nullptr : static_cast<const char*>(m_strDefExt);
+    m_ofn.Flags = flags | OFN_EXPLORER | OFN_ENABLESIZING | (openFileDialog ? OFN_FILEMUSTEXIST : OFN_OVERWRITEPROMPT);
+}
+
+INT_PTR CFileDialog::DoModal() {
+    BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
+    return chosen ? IDOK : IDCANCEL;
+}

@@ -1,0 +1,3 @@
+#include "hook/ravik.h"
+
+DWORD nvHookWin::SetMyHook(bool, HWND) { return 0; }

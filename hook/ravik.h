@@ -1,0 +1,18 @@
+// The input-hook library's interface.
+// While installed it posts to the target window one 0x8E8 (wParam = virtual-key code) per key press and
+// one 0x8E9 (lParam = client x | y << 16) per button press, only while the game window is in front.
+#pragma once
+
+#include <windows.h>
+
+#ifdef RAVIK_BUILD
+#define RAVIK_API __declspec(dllexport)
+#else
+#define RAVIK_API __declspec(dllimport)
+#endif
+
+class RAVIK_API nvHookWin {
+public:
+    // install = true: hook for target (again is harmless); false: unhook and end the hook thread.
+    static DWORD SetMyHook(bool install, HWND target);
+};

@@ -1,0 +1,50 @@
+// The narrow door through which the link and the measurement reach the operating system.
+// Each call states its contract; the Win32 side is os_win32.cpp, and tests install a fake whose clock
+// is virtual (every Sleep and Wait advances it), so a whole game runs in milliseconds.
+// Window messages are not part of it: the real message queue carries them, also in tests.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+class Os {
+public:
+    virtual ~Os() = default;
+
+    // Milliseconds since start-up; wraps at 2^32, so take differences in unsigned 32 bits.
+    virtual uint32_t TickCount() = 0;
+    virtual void Sleep(uint32_t ms) = 0;
+    // WaitForSingleObject on a process: WAIT_OBJECT_0 (0) once it has ended, WAIT_TIMEOUT while it
+    // runs, WAIT_FAILED at once for a handle that cannot be waited on.
+    virtual uint32_t WaitProcess(HANDLE process, uint32_t ms) = 0;
+    // Reads size bytes at the game's address; true only when every byte was read.
+    virtual bool ReadMemory(HANDLE process, uint32_t address, void* buffer, uint32_t size) = 0;
+    virtual bool WriteMemory(HANDLE process, uint32_t address, const void* buffer, uint32_t size) = 0;
+    // True while the key is held down right now (top bit of GetAsyncKeyState).
+    virtual bool KeyDown(int virtualKey) = 0;
+
+    // The game's main window (class "SWarClass"), or null.
+    virtual HWND FindGameWindow() = 0;
+    // The id of the process that owns the window; 0 when the window is gone or the call fails.
+    virtual DWORD WindowProcessId(HWND window) = 0;
+    // Opens the game process for waiting, reading and writing; null on failure.
+    virtual HANDLE OpenGameProcess(DWORD processId) = 0;
+    virtual void CloseProcess(HANDLE process) = 0;
+    // Installs (true, target) or removes (false, null) the input hook.
+    virtual void SetInputHook(bool install, HWND target) = 0;
+
+    // One overlay line at the top left of the screen; ClearOverlay removes every line drawn.
+    virtual void DrawOverlay(const char* text, int rowOffset) = 0;
+    virtual void ClearOverlay() = 0;
+    // Plays a .wav file synchronously (SND_FILENAME | SND_NOWAIT | SND_NOSTOP); nothing for "".
+    virtual void PlaySoundFile(const char* path) = 0;
+};
+
+// The seam in use: the Win32 one unless a test installed another.
+Os& TheOs();
+// Installs os (null restores the Win32 one); returns the previous one.
+Os* SetOs(Os* os);
+
+// Waits on the process for ms; a wait that fails at once still takes its time, so loops keep their pace.
+uint32_t WaitPaced(HANDLE process, uint32_t ms);

@@ -1,0 +1,88 @@
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstring>
+
+#include "hook/ravik.h"
+#include "link/os.h"
+#include "measure/overlay.h"
+
+namespace {
+
+class Win32Os final : public Os {
+public:
+    uint32_t TickCount() override { return ::GetTickCount(); }
+    void Sleep(uint32_t ms) override { ::Sleep(ms); }
+    uint32_t WaitProcess(HANDLE process, uint32_t ms) override { return ::WaitForSingleObject(process, ms); }
+
+    bool ReadMemory(HANDLE process, uint32_t address, void* buffer, uint32_t size) override {
+        SIZE_T got = 0;
+        BOOL ok = ::ReadProcessMemory(process, reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address)), buffer,
+                                      size, &got);
+        return ok && got == size;
+    }
+
+    bool WriteMemory(HANDLE process, uint32_t address, const void* buffer, uint32_t size) override {
+        SIZE_T put = 0;
+        BOOL ok = ::WriteProcessMemory(process, reinterpret_cast<LPVOID>(static_cast<uintptr_t>(address)), buffer,
+                                       size, &put);
+        return ok && put == size;
+    }
+
+    bool KeyDown(int virtualKey) override { return (::GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+
+    HWND FindGameWindow() override { return ::FindWindowA("SWarClass", nullptr); }
+
+    DWORD WindowProcessId(HWND window) override {
+        DWORD processId = 0;
+        if (!window || !::GetWindowThreadProcessId(window, &processId))
+            return 0;
+        return processId;
+    }
+
+    HANDLE OpenGameProcess(DWORD processId) override {
+        return ::OpenProcess(SYNCHRONIZE | PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    }
+
+    void CloseProcess(HANDLE process) override {
+        if (process)
+            ::CloseHandle(process);
+    }
+
+    void SetInputHook(bool install, HWND target) override { nvHookWin::SetMyHook(install, target); }
+
+    void DrawOverlay(const char* text, int rowOffset) override { DrawOverlayText(text, rowOffset); }
+    void ClearOverlay() override { ClearOverlaySurface(); }
+
+    void PlaySoundFile(const char* path) override {
+        // The system cannot take a longer file name; such a path plays nothing rather than something cut.
+        if (!path || !*path || std::strlen(path) >= MAX_PATH)
+            return;
+        ::PlaySoundA(path, nullptr, SND_FILENAME | SND_NOWAIT | SND_NOSTOP);
+    }
+};
+
+Win32Os g_win32Os;
+Os* g_os = &g_win32Os;
+
+}  // namespace
+
+Os& TheOs() { return *g_os; }
+
+Os* SetOs(Os* os) {
+    Os* previous = g_os;
+    g_os = os ? os : &g_win32Os;
+    return previous;
+}
+
+uint32_t WaitPaced(HANDLE process, uint32_t ms) {
+    Os& os = TheOs();
+    uint32_t start = os.TickCount();
+    uint32_t result = os.WaitProcess(process, ms);
+    if (result == WAIT_FAILED) {
+        uint32_t spent = os.TickCount() - start;
+        if (spent < ms)
+            os.Sleep(ms - spent);
+    }
+    return result;
+}

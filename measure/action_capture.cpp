@@ -1,0 +1,79 @@
+// What counts as an action among the hook's reports, the hotkeys that come the same way, and the
+// ring of recent action times. All arithmetic is unsigned 32-bit, as the tick stamps are.
+#include <cstring>
+
+#include "app/meter_dlg.h"
+#include "link/os.h"
+#include "measure/measure.h"
+
+namespace {
+
+constexpr uint32_t kWindowMs = 5000;
+constexpr uint32_t kEmpty = UINT32_MAX;
+
+// The minimap corner of the game screen: clicks there are not actions.
+bool InExcludedRect(uint32_t x, uint32_t y) { return x >= 1 && x <= 144 && y >= 320 && y <= 479; }
+
+}  // namespace
+
+void ResetActionRing() {
+    std::memset(g_aStamps, 0, sizeof g_aStamps);
+    g_iNewest = kEmpty;
+    g_iOldest = kEmpty;
+    g_nRecent = 0;
+}
+
+void CountAction() {
+    g_nActions += 1;
+    if (g_nRecent < kStampCount)
+        g_nRecent += 1;
+    g_iNewest = (g_iNewest + 1) % kStampCount;
+    uint32_t now = TheOs().TickCount();
+    g_aStamps[g_iNewest] = now;
+    if (g_iOldest == kEmpty || g_iOldest == g_iNewest) {
+        // The ring was empty, or the newest stamp has just overwritten the oldest.
+        g_iOldest = (g_iOldest + 1) % kStampCount;
+        if (g_iOldest == g_iNewest)
+            return;
+    }
+    while (now - g_aStamps[g_iOldest] > kWindowMs) {
+        g_iOldest = (g_iOldest + 1) % kStampCount;
+        g_nRecent -= 1;
+        if (g_iOldest == g_iNewest)
+            break;
+    }
+}
+
+LRESULT CMeterDlg::OnKeyReport(WPARAM key, LPARAM) {
+    if (key == VK_RETURN) {
+        m_bChatMode = !m_bChatMode;
+        return 0;
+    }
+    if (key == VK_ESCAPE) {
+        m_bChatMode = false;
+        return 0;
+    }
+    if (!m_bChatMode) {
+        if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
+            CountAction();
+        } else if (key == VK_F6) {
+            m_bShowApm = !m_bShowApm;
+            return 0;
+        } else if (key == VK_F7) {
+            m_bSoundOn = !m_bSoundOn;
+            g_nBannerTicks = 8;
+            std::strcpy(g_szBanner, m_bSoundOn ? "Sound ON......." : "Sound OFF.....");
+        }
+    }
+    if (key == VK_F8)
+        g_bStop = true;
+    return 0;
+}
+
+LRESULT CMeterDlg::OnClickReport(WPARAM, LPARAM position) {
+    uint32_t x = static_cast<uint32_t>(position) & 0xFFFF;
+    uint32_t y = (static_cast<uint32_t>(position) >> 16) & 0xFFFF;
+    if (!InExcludedRect(x, y))
+        CountAction();
+    return 0;
+}

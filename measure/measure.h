@@ -1,0 +1,18 @@
+// Action capture and the measurement's arithmetic.
+#pragma once
+
+#include <cstdint>
+
+// Records one action: the game's count and the ring of recent action times (at most 100 stamps, none
+// more than 5000 ms older than the newest at the moment it was recorded).
+void CountAction();
+// Empties the ring (stamps zero, indices -1, count 0).
+void ResetActionRing();
+
+// Whole-game rate in actions per minute, truncated; the product is taken in 64 bits so that long games
+// do not wrap. ms must not be 0.
+int32_t RawApm(uint32_t actions, uint32_t ms);
+// Takes 0, 4, 6 or 8 percent off by band (below 50, 50-99, 100-149, 150 and above).
+int32_t CorrectApm(int32_t raw);
+// Short-term rate from the ring at now, at most 999; 0 for an empty ring or no time passed.
+int32_t RecentApm(uint32_t now);

@@ -1,0 +1,158 @@
+// One game: wait for its start, tick every 250 ms until it ends, then log the summary.
+// All millisecond arithmetic is unsigned 32-bit on tick counts, so a wrap inside a game is harmless.
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "app/meter_dlg.h"
+#include "link/link.h"
+#include "link/os.h"
+#include "measure/measure.h"
+#include "measure/overlay.h"
+
+namespace {
+
+constexpr uint32_t kStartPoll = 125;
+constexpr uint32_t kTick = 250;
+constexpr uint32_t kWarmUp = 80000;    // actions of the first 80 s are discarded
+constexpr uint32_t kPeakAfter = 85000;
+constexpr int kBannerTicks = 8;
+constexpr char kWarning[] = "TOO LOW!!! MOVE IT MOVE IT!";
+// Larger intervals would overflow the countdown; this one already outlasts any game.
+constexpr int kMaxBeepEvery = INT_MAX / 4;
+
+struct GameState {
+    uint32_t startTick = 0;
+    int32_t shownApm = 0;
+    int32_t peakApm = 0;
+    uint32_t peakTick = 0;
+    bool peakSeen = false;
+    int beepCountdown = -1;
+};
+
+}  // namespace
+
+// The work of one tick at now, elapsed ms into the game.
+static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed) {
+    Os& os = TheOs();
+    if (elapsed > kWarmUp)
+        game.shownApm = CorrectApm(RawApm(g_nActions, elapsed - kWarmUp));
+    int32_t recent = RecentApm(now);
+    if (elapsed > kPeakAfter && recent > game.peakApm) {
+        game.peakApm = recent;
+        game.peakTick = os.TickCount();
+        game.peakSeen = true;
+    }
+
+    char number[16];
+    if (elapsed < kWarmUp) {
+        std::strcpy(number, "---");
+        g_nActions = 0;
+    } else {
+        std::snprintf(number, sizeof number, "%03d", static_cast<int>(game.shownApm));
+    }
+    char line[128];
+    std::snprintf(line, sizeof line, "APM = %s (%03d) ", number, static_cast<int>(recent));
+
+    if (recent < dlg.m_nApmLimit && elapsed > kWarmUp) {
+        if (dlg.m_bShowAlert)
+            std::strncat(line, kWarning, sizeof line - std::strlen(line) - 1);
+        if (dlg.m_nBeepEvery > 0) {
+            if (game.beepCountdown == -1)
+                game.beepCountdown = (dlg.m_nBeepEvery < kMaxBeepEvery ? dlg.m_nBeepEvery : kMaxBeepEvery) * 4;
+            else
+                game.beepCountdown -= 1;
+            if (game.beepCountdown == 0) {
+                if (!dlg.m_strSound.IsEmpty() && dlg.m_bSoundOn)
+                    os.PlaySoundFile(dlg.m_strSound);
+                game.beepCountdown = -1;
+            }
+        }
+    }
+
+    if (g_nBannerTicks > 0) {
+        os.DrawOverlay(g_szBanner, 0);
+        g_nBannerTicks -= 1;
+    } else if (dlg.m_bShowApm) {
+        os.DrawOverlay(line, 0);
+    } else {
+        os.ClearOverlay();  // nothing to show: take the last lines away
+    }
+    if (dlg.m_bShowTimer && dlg.m_bShowApm) {
+        uint32_t hours = elapsed / 3600000;
+        uint32_t rest = elapsed - hours * 3600000;
+        uint32_t minutes = rest / 60000;
+        uint32_t seconds = (rest - minutes * 60000) / 1000;
+        char timer[32];
+        std::snprintf(timer, sizeof timer, "%02d:%02d:%02d", static_cast<int>(hours), static_cast<int>(minutes),
+                      static_cast<int>(seconds));
+        os.DrawOverlay(timer, kOverlayTimerRow);
+    }
+}
+
+static void LogSummary(const GameState& game) {
+    uint32_t now = TheOs().TickCount();
+    uint32_t counted = now - game.startTick - kWarmUp;
+    int32_t apm = counted == 0 ? 0 : CorrectApm(RawApm(g_nActions, counted));
+    char line[128];
+    std::snprintf(line, sizeof line, "APM = %d (%d actions)", static_cast<int>(apm), static_cast<int>(g_nActions));
+    LogLine(line);
+    // Without a recorded peak there is no time to tell.
+    uint32_t t = game.peakSeen ? (game.peakTick - game.startTick) / 1000 : 0;
+    uint32_t h = t / 3600;
+    uint32_t m = (t - h * 3600) / 60;
+    uint32_t s = t - h * 3600 - m * 60;
+    std::snprintf(line, sizeof line, "Highest APM = %d at %02d:%02d:%02d:", static_cast<int>(game.peakApm),
+                  static_cast<int>(h), static_cast<int>(m), static_cast<int>(s));
+    LogLine(line);
+}
+
+bool CMeterDlg::MeasureGame(HANDLE process) {
+    Os& os = TheOs();
+    ResetActionRing();
+    g_bStop = false;
+    m_bSoundOn = true;
+    ClearGameMarks(process);
+
+    GameState game;
+    bool started = false;
+    uint32_t alive = 1;
+    for (;;) {
+        alive = WaitPaced(process, kStartPoll);
+        if (alive == 0)
+            break;
+        if (IsGameStarted(process)) {
+            LogLine("Game started");
+            g_nActions = 0;
+            game.startTick = os.TickCount();
+            started = true;
+            break;
+        }
+        PumpMessages();
+        if (g_bQuit)
+            break;
+    }
+    LogLine("Press F8 to stop apm measurement");
+    m_bChatMode = false;
+    UpdateData(TRUE);
+    g_nBannerTicks = kBannerTicks;
+    std::strcpy(g_szBanner, "Game started...");
+
+    if (alive != 0) {
+        while (started && !g_bQuit) {
+            alive = WaitPaced(process, kTick);
+            if (alive == 0 || IsGameOver(process))
+                break;
+            uint32_t now = os.TickCount();
+            uint32_t elapsed = now - game.startTick;
+            if (elapsed != 0)
+                Tick(*this, game, now, elapsed);
+            PumpMessages();
+        }
+        if (game.shownApm > 10)
+            LogSummary(game);
+    }
+    ClearGameMarks(process);
+    os.ClearOverlay();
+    return alive != 0;
+}

@@ -1,0 +1,23 @@
+// The overlay: lines of white text on black at the top left of the screen, over the game.
+// The lines are drawn into a surface of our own, a top-most, click-through, non-activating layered
+// window whose colour key makes everything but the text transparent. Screens that composite windows
+// (and X under Wine) keep showing such a surface where lines drawn on the bare screen get lost.
+// Because the surface keeps what was drawn, a draw at row 0 starts a new frame, and ClearOverlaySurface
+// removes every line (when a measurement ends, and when the program exits).
+#pragma once
+
+#include <memory>
+
+#include "frame/wnd.h"
+
+constexpr int kOverlayWidth = 300;
+constexpr int kOverlayRowHeight = 24;
+constexpr int kOverlayTimerRow = 18;
+
+// The 12-pixel overlay font, described after the system's stock variable-width font.
+std::unique_ptr<CFont> CreateOverlayFont();
+// Draws text at the row offset in the main window's overlay font.
+void DrawOverlayText(const char* text, int rowOffset);
+void ClearOverlaySurface();
+// Destroys the surface (it is created again by the next draw).
+void DestroyOverlaySurface();

@@ -1,0 +1,106 @@
+// A fake operating system with a virtual clock, and a fixture that puts a real main window on it.
+// Sleep and the process waits advance the clock; as it passes their time, scripted events run (game
+// memory changes, the process ending) and scripted reports are posted to the main window, where the
+// program's own PumpMessages dispatches them to the real handlers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/meter_dlg.h"
+#include "link/os.h"
+
+struct Drawn {
+    uint64_t at;  // ms since the script's start
+    std::string text;  // "" with row -1 for a clear
+    int row;
+    bool operator==(const Drawn& other) const { return text == other.text && row == other.row; }
+};
+
+class FakeOs : public Os {
+public:
+    // --- the script ---
+    // Times are ms since the script's start; the tick count the program sees is base + that.
+    // Runs action once the clock reaches at (in the order added for equal times).
+    void At(uint64_t at, std::function<void()> action);
+    // Posts a report to the main window at that time.
+    void Post(uint32_t at, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    void Key(uint32_t at, WPARAM key) { Post(at, WM_KEY_REPORT, key); }
+    void Click(uint32_t at, int x, int y) { Post(at, WM_CLICK_REPORT, 0, MAKELPARAM(x, y)); }
+    // Keys at a steady rate from..to (exclusive), every ms.
+    void KeysEvery(uint32_t from, uint32_t to, uint32_t every, WPARAM key = 'A');
+    // The game memory, at the addresses the game sees (bias already added).
+    void Poke(uint32_t address, const void* bytes, uint32_t size);
+    void PokeText(uint32_t heldAddress, const char* text);
+    void PokeWord(uint32_t heldAddress, uint32_t value);
+    uint32_t PeekWord(uint32_t heldAddress) const;
+    uint8_t PeekByte(uint32_t heldAddress) const;
+    // Writes the five texts and the start word of a game that every probe recognises.
+    void StartGame(uint32_t at, const char* name = "Player");
+    void EndGame(uint32_t at) { At(at, [this] { PokeWord(0x443c50, 1); }); }
+
+    // --- what the program did ---
+    std::vector<Drawn> drawn;
+    std::vector<std::string> sounds;
+    std::vector<std::pair<bool, HWND>> hookCalls;
+    int openCalls = 0;
+    int closeCalls = 0;
+    std::vector<uint32_t> reads;  // addresses, in order
+
+    // --- conditions ---
+    uint32_t base = 0;
+    uint64_t clock = 0;
+    uint64_t processEndsAt = UINT64_MAX;
+    bool waitFails = false;
+    bool readsFail = false;
+    HWND gameWindow = reinterpret_cast<HWND>(0x1234);
+    DWORD gamePid = 42;
+    bool openFails = false;
+    std::map<int, bool> keysDown;
+
+    // Os
+    uint32_t TickCount() override { return base + static_cast<uint32_t>(clock); }
+    void Sleep(uint32_t ms) override { Advance(ms); }
+    uint32_t WaitProcess(HANDLE process, uint32_t ms) override;
+    bool ReadMemory(HANDLE process, uint32_t address, void* buffer, uint32_t size) override;
+    bool WriteMemory(HANDLE process, uint32_t address, const void* buffer, uint32_t size) override;
+    bool KeyDown(int virtualKey) override { return keysDown[virtualKey]; }
+    HWND FindGameWindow() override { return ProcessAlive() ? gameWindow : nullptr; }
+    DWORD WindowProcessId(HWND window) override { return window && window == FindGameWindow() ? gamePid : 0; }
+    HANDLE OpenGameProcess(DWORD processId) override;
+    void CloseProcess(HANDLE) override { ++closeCalls; }
+    void SetInputHook(bool install, HWND target) override { hookCalls.emplace_back(install, target); }
+    void DrawOverlay(const char* text, int rowOffset) override { drawn.push_back({clock, text, rowOffset}); }
+    void ClearOverlay() override { drawn.push_back({clock, "", -1}); }
+    void PlaySoundFile(const char* path) override { sounds.emplace_back(path); }
+
+    void Advance(uint64_t ms);
+    bool ProcessAlive() const { return clock < processEndsAt; }
+
+private:
+    std::multimap<uint64_t, std::function<void()>> m_timeline;
+    std::map<uint32_t, uint8_t> m_memory;
+};
+
+// A real main window (modeless) on a FakeOs, with the shared state reset.
+class MeterTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // The event log's texts without their time stamps.
+    std::vector<std::string> Log();
+    // Only the lines drawn at row 0 / at the timer row, in order.
+    std::vector<std::string> Lines(int row) const;
+
+    FakeOs os;
+    CMeterDlg* dlg = nullptr;
+    HANDLE process = reinterpret_cast<HANDLE>(0x77);
+
+private:
+    Os* m_previous = nullptr;
+};

@@ -1,0 +1,57 @@
+# Sourced by the project's scripts: picks the Windows architecture this machine's Wine can run and
+# the matching build folder. 32-bit Windows programs need the kernel's 32-bit emulation; where it is
+# off, the same code is built for 64-bit Windows and run by wine64.
+CADRO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    CADRO_ARCH=i686
+    CADRO_WINE=/usr/lib/wine/wine
+    export WINEARCH=win32
+else
+    CADRO_ARCH=x86_64
+    CADRO_WINE=/usr/lib/wine/wine64
+    export WINEARCH=win64
+fi
+CADRO_BUILD="$CADRO_ROOT/build/$CADRO_ARCH"
+export CADRO_ROOT CADRO_ARCH CADRO_WINE CADRO_BUILD
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml,winealsa.drv,winepulse.drv="
+
+# cadro_build ARCH: configures (once) and builds one architecture.
+cadro_build() {
+    local arch="$1" dir="$CADRO_ROOT/build/$1"
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        cmake -S "$CADRO_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$CADRO_ROOT/cmake/mingw-$arch.cmake" \
+            -DCMAKE_BUILD_TYPE=Release -DCADRO_TESTS="${CADRO_TESTS:-ON}" >/dev/null
+    fi
+    cmake --build "$dir" -j"$(nproc)" -- --no-print-directory
+}
+
+# wine_session_start: a private X display and Wine prefix, torn down by wine_session_stop (trap it).
+wine_session_start() {
+    CADRO_SESSION="$(mktemp -d /tmp/cadro-wine.XXXXXX)"
+    export WINEPREFIX="$CADRO_SESSION/prefix"
+    if [ -z "${CADRO_USE_DISPLAY:-}" ]; then
+        local n
+        for n in $(seq 90 140); do
+            [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+        done
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        CADRO_XVFB_PID=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    fi
+    "$CADRO_WINE" wineboot -i >/dev/null 2>&1 || true
+    # Without a window manager Wine waits 2 s whenever a window hides; unmanaged windows do not.
+    "$CADRO_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    /usr/lib/wine/wineserver -w 2>/dev/null || true
+    export CADRO_SESSION
+}
+
+wine_session_stop() {
+    [ -n "${WINEPREFIX:-}" ] && /usr/lib/wine/wineserver -k 2>/dev/null
+    [ -n "${CADRO_XVFB_PID:-}" ] && kill "$CADRO_XVFB_PID" 2>/dev/null && wait "$CADRO_XVFB_PID" 2>/dev/null
+    [ -n "${CADRO_SESSION:-}" ] && rm -rf "$CADRO_SESSION"
+    CADRO_XVFB_PID=""
+    CADRO_SESSION=""
+    return 0
+}
