@@ -47,6 +47,7 @@ public:
     // --- what the program did ---
     std::vector<Drawn> drawn;
     std::vector<std::string> sounds;
+    std::vector<uint64_t> soundTimes;
     std::vector<std::pair<bool, HWND>> hookCalls;
     int openCalls = 0;
     int closeCalls = 0;
@@ -77,7 +78,10 @@ public:
     void SetInputHook(bool install, HWND target) override { hookCalls.emplace_back(install, target); }
     void DrawOverlay(const char* text, int rowOffset) override { drawn.push_back({clock, text, rowOffset}); }
     void ClearOverlay() override { drawn.push_back({clock, "", -1}); }
-    void PlaySoundFile(const char* path) override { sounds.emplace_back(path); }
+    void PlaySoundFile(const char* path) override {
+        sounds.emplace_back(path);
+        soundTimes.push_back(clock);
+    }
 
     void Advance(uint64_t ms);
     bool ProcessAlive() const { return clock < processEndsAt; }
