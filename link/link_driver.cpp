@@ -31,6 +31,8 @@ HANDLE OpenGame() {
             if (g_bQuit)
                 return nullptr;
             PumpMessages();
+            if (g_bQuit)
+                return nullptr;  // noticed at once, not a step later
             waited = true;
             os.Sleep(kSearchStep);
             game = os.FindGameWindow();

@@ -43,6 +43,9 @@ wine_session_start() {
     "$CADRO_WINE" wineboot -i >/dev/null 2>&1 || true
     # Without a window manager Wine waits 2 s whenever a window hides; unmanaged windows do not.
     "$CADRO_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    # A crashing test program must fail its test, not wait for a debugger.
+    "$CADRO_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 0 /f >/dev/null 2>&1 || true
+    "$CADRO_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d false /f >/dev/null 2>&1 || true
     /usr/lib/wine/wineserver -w 2>/dev/null || true
     export CADRO_SESSION
 }

@@ -1,6 +1,7 @@
 #include "tests/unit/fake_os.h"
 
 #include <cstring>
+#include <stdexcept>
 
 #include "link/link.h"
 #include "measure/measure.h"
@@ -68,8 +69,19 @@ uint32_t FakeOs::WaitProcess(HANDLE, uint32_t ms) {
     return WAIT_TIMEOUT;
 }
 
+DWORD FakeOs::WindowProcessId(HWND window) {
+    if (!pidAnswers.empty()) {
+        DWORD answer = pidAnswers.front();
+        pidAnswers.erase(pidAnswers.begin());
+        return answer;
+    }
+    return window && window == FindGameWindow() ? gamePid : 0;
+}
+
 bool FakeOs::ReadMemory(HANDLE, uint32_t address, void* buffer, uint32_t size) {
     reads.push_back(address);
+    if (readsThrow)
+        throw std::runtime_error("read fault");
     if (readsFail || !ProcessAlive())
         return false;
     auto* out = static_cast<uint8_t*>(buffer);

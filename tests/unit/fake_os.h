@@ -62,6 +62,8 @@ public:
     HWND gameWindow = reinterpret_cast<HWND>(0x1234);
     DWORD gamePid = 42;
     bool openFails = false;
+    bool readsThrow = false;         // a read raises, as a fault deep inside the measurement would
+    std::vector<DWORD> pidAnswers;   // answers of WindowProcessId before it falls back to gamePid
     std::map<int, bool> keysDown;
 
     // Os
@@ -72,7 +74,7 @@ public:
     bool WriteMemory(HANDLE process, uint32_t address, const void* buffer, uint32_t size) override;
     bool KeyDown(int virtualKey) override { return keysDown[virtualKey]; }
     HWND FindGameWindow() override { return ProcessAlive() ? gameWindow : nullptr; }
-    DWORD WindowProcessId(HWND window) override { return window && window == FindGameWindow() ? gamePid : 0; }
+    DWORD WindowProcessId(HWND window) override;
     HANDLE OpenGameProcess(DWORD processId) override;
     void CloseProcess(HANDLE) override { ++closeCalls; }
     void SetInputHook(bool install, HWND target) override { hookCalls.emplace_back(install, target); }
