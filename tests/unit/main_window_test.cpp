@@ -1,0 +1,83 @@
+// The main window's own behaviour, checked from inside the program's process.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/res/resource.h"
+#include "link/link.h"
+#include "tests/unit/fake_os.h"
+
+using MainWindowTest = MeterTest;
+
+TEST_F(MainWindowTest, InitialisationSetsTitleMenuIconsAndPostsTheLinkStart) {
+    char title[256];
+    ::GetWindowTextA(dlg->m_hWnd, title, sizeof title);
+    EXPECT_EQ(std::string(title).rfind("Cadro! 1.00R", 0), 0u) << title;
+
+    HMENU menu = ::GetSystemMenu(dlg->m_hWnd, FALSE);
+    ASSERT_NE(menu, nullptr);
+    int count = ::GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    char item[64] = {};
+    ::GetMenuStringA(menu, count - 1, item, sizeof item, MF_BYPOSITION);
+    EXPECT_STREQ(item, "&About Cadro...");
+    EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
+    EXPECT_EQ(::GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+
+    EXPECT_NE(dlg->m_hIcon, nullptr);
+    EXPECT_NE(dlg->m_hSmallIcon, nullptr);
+    EXPECT_EQ(reinterpret_cast<HICON>(dlg->SendMessage(WM_GETICON, ICON_BIG)), dlg->m_hIcon);
+    EXPECT_EQ(reinterpret_cast<HICON>(dlg->SendMessage(WM_QUERYDRAGICON)), dlg->m_hIcon);
+}
+
+TEST_F(MainWindowTest, OkNeverClosesAndCancelOrExitOnlyAskToQuit) {
+    dlg->SendMessage(WM_COMMAND, IDOK);
+    EXPECT_TRUE(::IsWindow(dlg->m_hWnd));
+    EXPECT_FALSE(g_bQuit);
+    dlg->SendMessage(WM_COMMAND, IDCANCEL);
+    EXPECT_TRUE(::IsWindow(dlg->m_hWnd)) << "the running loop ends the window, not the command";
+    EXPECT_TRUE(g_bQuit);
+    g_bQuit = false;
+    dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_EXIT, BN_CLICKED));
+    EXPECT_TRUE(g_bQuit);
+    g_bQuit = false;
+    dlg->SendMessage(WM_SYSCOMMAND, SC_CLOSE);
+    PumpMessages();  // the close box becomes a posted cancel
+    EXPECT_TRUE(g_bQuit);
+    EXPECT_TRUE(::IsWindow(dlg->m_hWnd));
+}
+
+TEST_F(MainWindowTest, LogLinesAreStampedCutToFitAndTheNewestIsSelected) {
+    for (int i = 0; i < 40; ++i)
+        LogLine("Waiting for game...");
+    std::string longText(500, 'x');
+    LogLine(longText.c_str());
+    int count = dlg->m_list.GetCount();
+    EXPECT_EQ(count, 41);
+    EXPECT_EQ(dlg->m_list.GetCurSel(), count - 1);
+    std::string last = static_cast<const char*>(dlg->m_list.GetText(count - 1));
+    EXPECT_EQ(last.size(), 127u) << "a 128-byte line with its terminator";
+    std::string first = static_cast<const char*>(dlg->m_list.GetText(0));
+    ASSERT_EQ(first.size(), 9u + 19u);
+    EXPECT_TRUE(isdigit(first[0]) && isdigit(first[1]) && first[2] == ':' && first[5] == ':' && first[8] == ' ')
+        << first;
+}
+
+TEST_F(MainWindowTest, WarningBoxFollowsTheDisplayBox) {
+    ::CheckDlgButton(dlg->m_hWnd, IDC_SHOWAPM, BST_UNCHECKED);
+    dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SHOWAPM, BN_CLICKED));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dlg->m_hWnd, IDC_SHOWALERT)));
+    EXPECT_EQ(dlg->m_bShowApm, 0);
+    ::CheckDlgButton(dlg->m_hWnd, IDC_SHOWAPM, BST_CHECKED);
+    dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SHOWAPM, BN_CLICKED));
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dlg->m_hWnd, IDC_SHOWALERT)));
+}
+
+TEST_F(MainWindowTest, PaintsItsIconCentredWhileMinimised) {
+    dlg->ShowWindow(SW_SHOWNOACTIVATE);
+    dlg->ShowWindow(SW_MINIMIZE);
+    ASSERT_TRUE(dlg->IsIconic());
+    ::InvalidateRect(dlg->m_hWnd, nullptr, TRUE);
+    ::UpdateWindow(dlg->m_hWnd);  // must not crash or recurse; the icon is drawn by OnPaint
+    SUCCEED();
+}

@@ -1,0 +1,116 @@
+// The overlay surface and its drawing, read back inside the process (which sees exactly what GDI drew).
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "measure/overlay.h"
+#include "tests/unit/fake_os.h"
+
+namespace {
+
+HWND FindSurface() { return ::FindWindowA("CadroOverlay", nullptr); }
+
+struct Pixels {
+    int white = 0, black = 0, key = 0, other = 0;
+    int rightmostWhite = -1;
+};
+
+// Counts the surface's pixels in rows top..bottom.
+Pixels Read(HWND surface, int top, int bottom) {
+    Pixels result;
+    HDC dc = ::GetDC(surface);
+    for (int y = top; y < bottom; ++y) {
+        for (int x = 0; x < kOverlayWidth; ++x) {
+            COLORREF c = ::GetPixel(dc, x, y);
+            if (c == RGB(255, 255, 255)) {
+                ++result.white;
+                result.rightmostWhite = x > result.rightmostWhite ? x : result.rightmostWhite;
+            } else if (c == RGB(0, 0, 0)) {
+                ++result.black;
+            } else if (c == RGB(255, 0, 255)) {
+                ++result.key;
+            } else {
+                ++result.other;
+            }
+        }
+    }
+    ::ReleaseDC(surface, dc);
+    return result;
+}
+
+}  // namespace
+
+using OverlayTest = MeterTest;
+
+TEST_F(OverlayTest, FontIsTheStockFontMadeTwelvePixelArial) {
+    LOGFONTA stock{};
+    ::GetObjectA(::GetStockObject(ANSI_VAR_FONT), sizeof stock, &stock);
+    LOGFONTA made{};
+    ASSERT_NE(dlg->m_pFontSmall, nullptr);
+    ::GetObjectA(dlg->m_pFontSmall->GetSafeHandle(), sizeof made, &made);
+    EXPECT_EQ(made.lfHeight, 12);
+    EXPECT_EQ(made.lfWidth, 0);
+    EXPECT_STREQ(made.lfFaceName, "Arial");
+    EXPECT_EQ(made.lfQuality, stock.lfQuality | ANTIALIASED_QUALITY);
+    EXPECT_EQ(made.lfWeight, stock.lfWeight);
+    EXPECT_EQ(made.lfCharSet, stock.lfCharSet);
+    EXPECT_EQ(made.lfPitchAndFamily, stock.lfPitchAndFamily);
+}
+
+TEST_F(OverlayTest, LinesAreWhiteOnBlackInTheirRowsAndClippedAt300) {
+    DrawOverlayText("APM = 123 (045) ", 0);
+    DrawOverlayText("00:01:02", kOverlayTimerRow);
+    HWND surface = FindSurface();
+    ASSERT_NE(surface, nullptr);
+    LONG_PTR ex = ::GetWindowLongPtrA(surface, GWL_EXSTYLE);
+    const LONG_PTR wanted = WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+    EXPECT_EQ(ex & wanted, wanted) << "click-through, top-most, no taskbar button, never activated";
+    EXPECT_NE(::GetForegroundWindow(), surface);
+
+    Pixels apm = Read(surface, 0, 12);
+    EXPECT_GT(apm.white, 20);
+    EXPECT_GT(apm.black, 20);
+    Pixels timer = Read(surface, kOverlayTimerRow, kOverlayTimerRow + 12);
+    EXPECT_GT(timer.white + timer.other, 20) << "white and anti-aliased glyph pixels";
+    EXPECT_GT(timer.black, 20);
+
+    // The next frame starts at row 0: a wide line is cut at 300 pixels, never wrapped to a second line.
+    std::string wide = "APM = 123 (045) TOO LOW!!! MOVE IT MOVE IT! and much more text beyond the edge";
+    DrawOverlayText(wide.c_str(), 0);
+    Pixels cut = Read(surface, 0, 12);
+    EXPECT_GE(cut.rightmostWhite, 280);
+    EXPECT_EQ(Read(surface, 12, 42).white, 0) << "no wrapped second line; the old timer is gone";
+}
+
+TEST_F(OverlayTest, ClearLeavesOnlyTheKeyColour) {
+    DrawOverlayText("Game started...", 0);
+    EXPECT_EQ(Read(FindSurface(), kOverlayRowHeight, kOverlayTimerRow + kOverlayRowHeight).key,
+              kOverlayWidth * (kOverlayTimerRow)) << "below the first row the game shows through";
+    ClearOverlaySurface();
+    Pixels all = Read(FindSurface(), 0, kOverlayTimerRow + kOverlayRowHeight);
+    EXPECT_EQ(all.white + all.black + all.other, 0);
+}
+
+TEST_F(OverlayTest, DrawingLeavesTheDeviceContextAsItWas) {
+    DrawOverlayText("APM = 001 (002) ", 0);
+    HDC dc = ::GetDC(FindSurface());
+    EXPECT_EQ(::GetBkMode(dc), OPAQUE);  // the system's default for a fresh DC
+    EXPECT_EQ(::GetTextColor(dc), RGB(0, 0, 0));
+    EXPECT_EQ(::GetBkColor(dc), RGB(255, 255, 255));
+    EXPECT_NE(::GetCurrentObject(dc, OBJ_FONT), static_cast<HGDIOBJ>(dlg->m_pFontSmall->GetSafeHandle()));
+    ::ReleaseDC(FindSurface(), dc);
+}
+
+TEST_F(OverlayTest, TenThousandDrawsLeakNoObjects) {
+    DrawOverlayText("warm up", 0);
+    HANDLE self = ::GetCurrentProcess();
+    DWORD gdi = ::GetGuiResources(self, GR_GDIOBJECTS);
+    DWORD user = ::GetGuiResources(self, GR_USEROBJECTS);
+    for (int i = 0; i < 5000; ++i) {
+        DrawOverlayText("APM = 250 (300) ", 0);
+        DrawOverlayText("00:10:00", kOverlayTimerRow);
+    }
+    ClearOverlaySurface();
+    EXPECT_EQ(::GetGuiResources(self, GR_GDIOBJECTS), gdi);
+    EXPECT_EQ(::GetGuiResources(self, GR_USEROBJECTS), user);
+}
