@@ -11,9 +11,10 @@ void CAboutDlg::DoDataExchange(CDataExchange* dx) {
 }
 
 BOOL CAboutDlg::OnInitDialog() {
+    // The exchange towards the controls empties 1022; both texts are set afresh on every opening.
     CDialog::OnInitDialog();
     CString product;
-    product.Format("%s", kProductLine);
+    product.Format(CADRO_PRODUCT_LINE);
     GetDlgItem(IDC_VERSION)->SetWindowText(product);
     GetDlgItem(IDC_ADDRESS)->SetWindowText(kWebAddress);
     return TRUE;
