@@ -8,13 +8,22 @@
 
 void FakeOs::At(uint64_t at, std::function<void()> action) { m_timeline.emplace(at, std::move(action)); }
 
-void FakeOs::Post(uint32_t at, UINT message, WPARAM wParam, LPARAM lParam) {
-    At(at, [=] { ::PostMessageA(g_pMainDlg->m_hWnd, message, wParam, lParam); });
+void FakeOs::Post(uint64_t at, UINT message, WPARAM wParam, LPARAM lParam) {
+    At(at, [=] {
+        if (::PostMessageA(g_pMainDlg->m_hWnd, message, wParam, lParam))
+            ++posted;
+    });
 }
 
-void FakeOs::KeysEvery(uint32_t from, uint32_t to, uint32_t every, WPARAM key) {
-    for (uint32_t t = from; t < to; t += every)
-        Key(t, key);
+void FakeOs::KeysEvery(uint64_t from, uint64_t to, uint64_t every, WPARAM key) {
+    // Scheduled one at a time, so that a day of input costs no memory up front.
+    if (from >= to)
+        return;
+    At(from, [=] {
+        if (::PostMessageA(g_pMainDlg->m_hWnd, WM_KEY_REPORT, key, 0))
+            ++posted;
+        KeysEvery(from + every, to, every, key);
+    });
 }
 
 void FakeOs::Poke(uint32_t address, const void* bytes, uint32_t size) {
@@ -43,7 +52,7 @@ uint8_t FakeOs::PeekByte(uint32_t heldAddress) const {
     return it == m_memory.end() ? 0 : it->second;
 }
 
-void FakeOs::StartGame(uint32_t at, const char* name) {
+void FakeOs::StartGame(uint64_t at, const char* name) {
     std::string player = name;
     At(at, [this, player] {
         PokeText(kSlotA, player.c_str());

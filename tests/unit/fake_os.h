@@ -29,11 +29,11 @@ public:
     // Runs action once the clock reaches at (in the order added for equal times).
     void At(uint64_t at, std::function<void()> action);
     // Posts a report to the main window at that time.
-    void Post(uint32_t at, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    void Key(uint32_t at, WPARAM key) { Post(at, WM_KEY_REPORT, key); }
-    void Click(uint32_t at, int x, int y) { Post(at, WM_CLICK_REPORT, 0, MAKELPARAM(x, y)); }
+    void Post(uint64_t at, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    void Key(uint64_t at, WPARAM key) { Post(at, WM_KEY_REPORT, key); }
+    void Click(uint64_t at, int x, int y) { Post(at, WM_CLICK_REPORT, 0, MAKELPARAM(x, y)); }
     // Keys at a steady rate from..to (exclusive), every ms.
-    void KeysEvery(uint32_t from, uint32_t to, uint32_t every, WPARAM key = 'A');
+    void KeysEvery(uint64_t from, uint64_t to, uint64_t every, WPARAM key = 'A');
     // The game memory, at the addresses the game sees (bias already added).
     void Poke(uint32_t address, const void* bytes, uint32_t size);
     void PokeText(uint32_t heldAddress, const char* text);
@@ -41,14 +41,15 @@ public:
     uint32_t PeekWord(uint32_t heldAddress) const;
     uint8_t PeekByte(uint32_t heldAddress) const;
     // Writes the five texts and the start word of a game that every probe recognises.
-    void StartGame(uint32_t at, const char* name = "Player");
-    void EndGame(uint32_t at) { At(at, [this] { PokeWord(0x443c50, 1); }); }
+    void StartGame(uint64_t at, const char* name = "Player");
+    void EndGame(uint64_t at) { At(at, [this] { PokeWord(0x443c50, 1); }); }
 
     // --- what the program did ---
     std::vector<Drawn> drawn;
     std::vector<std::string> sounds;
     std::vector<uint64_t> soundTimes;
     std::vector<std::pair<bool, HWND>> hookCalls;
+    uint64_t posted = 0;  // reports the queue accepted
     int openCalls = 0;
     int closeCalls = 0;
     std::vector<uint32_t> reads;  // addresses, in order
