@@ -24,6 +24,12 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char
 }
 
 INT_PTR CFileDialog::DoModal() {
+    // The system copies the initial folder into a MAX_PATH buffer without a check (an unreadable one is
+    // skipped), so a longer one is left out here and the system's own start folder is used.
+    const char* initialDir = m_ofn.lpstrInitialDir;
+    if (initialDir && std::strlen(initialDir) >= MAX_PATH)
+        m_ofn.lpstrInitialDir = nullptr;
     BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
+    m_ofn.lpstrInitialDir = initialDir;
     return chosen ? IDOK : IDCANCEL;
 }

@@ -1,17 +1,31 @@
 #include "frame/winapp.h"
 
 #include <cstring>
+#include <vector>
 
 static CWinApp* g_pApp = nullptr;
 
 CWinApp* AfxGetApp() { return g_pApp; }
 HINSTANCE AfxGetInstanceHandle() { return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleA(nullptr); }
 
-CWinApp::CWinApp(const char* appName) : m_strAppName(appName) { g_pApp = this; }
+CWinApp::CWinApp(const char* appName) : m_strAppName(appName), m_pPrevApp(g_pApp) { g_pApp = this; }
 
 CWinApp::~CWinApp() {
     if (g_pApp == this)
-        g_pApp = nullptr;
+        g_pApp = m_pPrevApp;
+}
+
+CString AfxGetModulePath(HMODULE module, DWORD capacity) {
+    if (capacity == 0)
+        return CString();
+    std::vector<char> path(capacity);
+    ::SetLastError(ERROR_SUCCESS);
+    DWORD length = ::GetModuleFileNameA(module, path.data(), capacity);
+    // A cut path fills the whole buffer (older systems leave it unterminated, newer ones also set
+    // ERROR_INSUFFICIENT_BUFFER), so a path that fits leaves room for its terminating zero.
+    if (length == 0 || length >= capacity || ::GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+        return CString();
+    return CString(path.data(), static_cast<int>(length));
 }
 
 void CWinApp::Startup(HINSTANCE instance, const char* commandLine) {
@@ -20,10 +34,10 @@ void CWinApp::Startup(HINSTANCE instance, const char* commandLine) {
     m_lpCmdLine = m_strCmdLine;
     if (!m_strAppName.IsEmpty())
         return;
-    char path[MAX_PATH * 4] = {};
-    ::GetModuleFileNameA(nullptr, path, sizeof path - 1);
+    // Without the whole path the name is unknown; the profile then stays unused rather than misplaced.
+    CString path = AfxGetModulePath(nullptr);
     const char* name = std::strrchr(path, '\\');
-    name = name ? name + 1 : path;
+    name = name ? name + 1 : static_cast<const char*>(path);
     const char* dot = std::strrchr(name, '.');
     m_strAppName = CString(name, dot ? static_cast<int>(dot - name) : static_cast<int>(std::strlen(name)));
 }
