@@ -1,7 +1,7 @@
 // Data exchange between a dialog's controls and its members.
 // Saving refuses text that is not a whole number without a modal box: the member keeps its value,
-// the field gets that value back, the refusal is shown as a balloon tip on the field (no focus taken)
-// and the exchange of the other fields goes on. UpdateData then returns FALSE.
+// the field gets that value back, a beep and a balloon under the field for a few seconds show the
+// refusal (no focus taken), and the exchange of the other fields goes on. UpdateData then returns FALSE.
 #pragma once
 
 #include "frame/dialog.h"
