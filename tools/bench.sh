@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Benchmark: Cadro beside a minimal baseline through simulated games, under a private Wine session.
+# Prints a markdown table and writes it to out/bench.md. Usage: tools/bench.sh [--quick]
+#   full:    one 10-minute game at 300 APM, then 10 games of 85 s (about 28 minutes)
+#   --quick: one 2-minute game, then 2 games of 85 s (about 6 minutes)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+ARGS=(--game 600 --short-games 10 --short 85 --apm 300 --startup-runs 5)
+case "${1:-}" in
+    --quick) ARGS=(--game 120 --short-games 2 --short 85 --apm 300 --startup-runs 3) ;;
+    "") ;;
+    *) echo "usage: $0 [--quick]" >&2; exit 2 ;;
+esac
+
+bash tools/setup.sh
+source tools/wine_env.sh
+cadro_build "$CADRO_ARCH"
+
+trap wine_session_stop EXIT
+wine_session_start
+
+mkdir -p out
+table="$(mktemp)"
+status=0
+"$CADRO_WINE" "$CADRO_BUILD/bin/bench.exe" "${ARGS[@]}" >"$table" || status=$?
+{
+    echo "Measured $(date '+%Y-%m-%d %H:%M %Z') on $(nproc) CPUs ($(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')), $("$CADRO_WINE" --version), build/$CADRO_ARCH."
+    echo
+    tr -d '\r' <"$table"
+} >out/bench.md
+rm -f "$table"
+cat out/bench.md
+[ "$status" -eq 0 ] || echo "bench: the run was not complete (exit code $status)" >&2
+exit "$status"

@@ -1,0 +1,213 @@
+// The benchmark: starts the simulated game, Cadro and the baseline inside one Wine session, watches them
+// from outside through a game of some minutes and a series of short games, and prints a markdown table.
+// Usage: bench.exe [--game S] [--short-games N] [--short S] [--apm A] [--startup-runs N]
+// Progress goes to stderr, the table to stdout; the exit code is 0 when the whole run was measured.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "tools/bench/bench.h"
+#include "tools/bench/cadro_log.h"
+#include "tools/bench/clock.h"
+#include "tools/bench/input_probe.h"
+
+namespace {
+
+constexpr WPARAM kExitCommand = 1002;  // Cadro's Exit button
+constexpr DWORD kWindowMs = 20000;
+constexpr DWORD kStepMs = 1000;
+
+void Progress(const char* format, const char* text = "") {
+    std::fprintf(stderr, "bench: ");
+    std::fprintf(stderr, format, text);
+    std::fprintf(stderr, "\n");
+}
+
+std::string BinDir() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (char* slash = std::strrchr(path, '\\'))
+        slash[1] = '\0';
+    return path;
+}
+
+std::string Program(const char* name) { return "\"" + BinDir() + name + "\""; }
+
+// The simulated game: one long game, then the short ones, each player at the same rate.
+std::string SimCommand(const BenchOptions& o) {
+    char args[256];
+    std::snprintf(args, sizeof args, " --apm %d --games %d:%d", o.apm, o.gameSeconds, 1);
+    std::string command = Program("sim.exe") + args;
+    std::snprintf(args, sizeof args, ",%d:%d", o.shortSeconds, o.shortGames);
+    return command + args;
+}
+
+struct Launch {
+    const char* exe;
+    const char* windowClass;
+    const char* title;
+    UINT closeMessage;
+    WPARAM closeParam;
+};
+constexpr Launch kCadro = {"cadro.exe", "#32770", "Cadro!", WM_COMMAND, kExitCommand};
+constexpr Launch kBaseline = {"baseline.exe", "#32770", "Baseline", WM_CLOSE, 0};
+
+// Start-up to a visible window, the two programs in turn; the first round warms the prefix and is not kept.
+void MeasureStartup(BenchResult& r) {
+    for (int round = 0; round <= r.options.startupRuns; ++round) {
+        for (const Launch* l : {&kCadro, &kBaseline}) {
+            Child c;
+            if (!c.Start(Program(l->exe)))
+                return;
+            HWND w = c.WaitWindow(l->windowClass, l->title, kWindowMs);
+            if (w && round > 0)
+                (l == &kCadro ? r.cadroStartup : r.baselineStartup).push_back(c.startSeconds);
+            c.Stop(w, l->closeMessage, l->closeParam);
+        }
+    }
+}
+
+int Arg(int argc, char** argv, const char* name, int fallback) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], name) == 0)
+            return std::atoi(argv[i + 1]);
+    return fallback;
+}
+
+// The watched run: everything that runs once a second while the games are played.
+class Watch {
+public:
+    Watch(BenchResult& r, Child& cadro, Child& baseline, HWND game, CadroLog& log, InputProbe& probe)
+        : r_(r), cadro_(cadro), baseline_(baseline), game_(game), log_(log), probe_(probe) {}
+
+    // Steps until done() holds; false (with the reason kept) when seconds pass first or a program ends.
+    bool Until(const std::function<bool()>& done, double seconds, const char* what) {
+        int64_t begin = QpcNow();
+        for (int step = 0;; ++step) {
+            if (step % 2 == 0 && !log_.Poll())
+                return Fail("Cadro's window went away", what);
+            if (done())
+                return true;
+            if (!cadro_.Running() || !baseline_.Running())
+                return Fail("a watched program ended", what);
+            if (QpcSeconds(QpcNow() - begin) > seconds)
+                return Fail("timed out", what);
+            // The hook reports only while the game is in front.
+            if (GetForegroundWindow() != game_) {
+                SetForegroundWindow(game_);
+                ++r_.refocus;
+            }
+            probe_.InjectProbe();
+            Sleep(kStepMs);
+            probe_.CollectCosts();
+        }
+    }
+
+    CpuMark Mark() const {
+        CpuMark m;
+        m.wall = QpcSeconds(QpcNow());
+        m.cadro = cadro_.Sample().cpuSeconds;
+        m.baseline = baseline_.Sample().cpuSeconds;
+        m.taken = true;
+        return m;
+    }
+
+    void TakeUsage() {
+        r_.cadroUse[r_.usageTaken] = cadro_.Sample();
+        r_.baselineUse[r_.usageTaken] = baseline_.Sample();
+        ++r_.usageTaken;
+    }
+
+private:
+    bool Fail(const char* why, const char* what) {
+        r_.failure = std::string(why) + " while waiting for " + what;
+        Progress("%s", r_.failure.c_str());
+        return false;
+    }
+
+    BenchResult& r_;
+    Child& cadro_;
+    Child& baseline_;
+    HWND game_;
+    CadroLog& log_;
+    InputProbe& probe_;
+};
+
+void MeasureGames(BenchResult& r) {
+    const BenchOptions& o = r.options;
+    Child sim, baseline, cadro;
+    // Cadro must find the game when it starts: the game goes first.
+    if (!sim.Start(SimCommand(o)))
+        return void(r.failure = "the simulated game did not start");
+    HWND game = sim.WaitWindow("SWarClass", nullptr, kWindowMs);
+    HWND base = baseline.Start(Program(kBaseline.exe)) ? baseline.WaitWindow("#32770", "Baseline", kWindowMs) : nullptr;
+    HWND main = cadro.Start(Program(kCadro.exe)) ? cadro.WaitWindow("#32770", "Cadro!", kWindowMs) : nullptr;
+    InputProbe probe;
+    if (!game || !base || !main)
+        r.failure = "a window did not appear";
+    else if (!probe.Start())
+        r.failure = "the bench's own hook could not be installed";
+    if (r.failure.empty()) {
+        r.gdiFromTable = !GuiResourcesWork();
+        CadroLog log(main);
+        Watch watch(r, cadro, baseline, game, log, probe);
+        SetForegroundWindow(game);
+        auto finished = [&](int n) { return [&log, n] { return log.Count("Game finished") >= n; }; };
+        Progress("linking");
+        if (watch.Until([&] { return log.Count("Waiting for game...") > 0; }, 30, "Cadro to link")) {
+            watch.TakeUsage();
+            Progress("waiting for the first game");
+        }
+        if (r.failure.empty() && watch.Until([&] { return log.Count("Game started") > 0; }, 60, "the long game")) {
+            r.gameStart = watch.Mark();
+            Progress("long game started");
+        }
+        if (r.failure.empty() && watch.Until(finished(1), o.gameSeconds + 60, "the end of the long game")) {
+            r.gameEnd = watch.Mark();
+            watch.TakeUsage();
+            r.firstSummary = log.Last("APM = ");
+            Progress("long game finished: %s", r.firstSummary.c_str());
+        }
+        if (r.failure.empty() &&
+            watch.Until(finished(1 + o.shortGames), o.shortGames * (o.shortSeconds + 30.0) + 60, "the short games")) {
+            r.shortEnd = watch.Mark();
+            watch.TakeUsage();
+            Progress("short games finished");
+        }
+        probe.CollectCosts();
+        r.gamesFinished = log.Count("Game finished");
+        r.summaries = log.Count("APM = ");
+    }
+    probe.Stop();
+    r.costMicros = probe.CostMicros();
+    r.delayMicros = probe.DelayMicros();
+    r.probes = probe.probesSent();
+    r.posted = probe.posted();
+    r.dropped = probe.dropped();
+    r.skippedCosts = probe.skippedCosts();
+    cadro.Stop(main, kCadro.closeMessage, kCadro.closeParam);
+    baseline.Stop(base, kBaseline.closeMessage, kBaseline.closeParam);
+    sim.Stop(game, WM_CLOSE, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    BenchResult r;
+    BenchOptions& o = r.options;
+    o.gameSeconds = Arg(argc, argv, "--game", o.gameSeconds);
+    o.shortGames = Arg(argc, argv, "--short-games", o.shortGames);
+    o.shortSeconds = Arg(argc, argv, "--short", o.shortSeconds);
+    o.apm = Arg(argc, argv, "--apm", o.apm);
+    o.startupRuns = Arg(argc, argv, "--startup-runs", o.startupRuns);
+    Progress("start-up times");
+    MeasureStartup(r);
+    Progress("games");
+    MeasureGames(r);
+    std::fputs(FormatTable(r).c_str(), stdout);
+    return r.failure.empty() ? 0 : 1;
+}

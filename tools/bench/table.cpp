@@ -1,0 +1,135 @@
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
+#include "tools/bench/bench.h"
+#include "tools/bench/stats.h"
+
+namespace {
+
+std::string Format(const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
+std::string Row(const std::string& what, const std::string& cadro, const std::string& baseline,
+                const std::string& target, const std::string& verdict) {
+    return "| " + what + " | " + cadro + " | " + baseline + " | " + target + " | " + verdict + " |\n";
+}
+
+double Share(const CpuMark& from, const CpuMark& to, double CpuMark::*program) {
+    double wall = to.wall - from.wall;
+    return wall > 0 ? (to.*program - from.*program) / wall * 100.0 : 0;
+}
+
+std::string CpuRow(const std::string& what, const CpuMark& from, const CpuMark& to) {
+    if (!from.taken || !to.taken)
+        return Row(what, "n/a", "n/a", "≤ 1.5× baseline", "not measured");
+    double cadro = Share(from, to, &CpuMark::cadro);
+    double baseline = Share(from, to, &CpuMark::baseline);
+    std::string ratio = baseline > 0 ? Format("%.2f×", cadro / baseline) : "baseline 0";
+    bool met = baseline > 0 ? cadro <= 1.5 * baseline : cadro == 0;
+    return Row(what + Format(" (%.0f s)", to.wall - from.wall), Format("%.3f %%", cadro),
+               Format("%.3f %%", baseline), "≤ 1.5× baseline", ratio + (met ? ", met" : ", NOT met"));
+}
+
+std::string Micros(double us) { return us < 1000 ? Format("%.1f µs", us) : Format("%.2f ms", us / 1000); }
+
+std::string Spread(const std::vector<double>& s) {
+    return Micros(Percentile(s, 50)) + " / " + Micros(Percentile(s, 99)) + " / " + Micros(Percentile(s, 100));
+}
+
+std::string Kb(size_t bytes) { return Format("%.0f KB", static_cast<double>(bytes) / 1024); }
+
+template <class Field>
+std::string Series(const Usage* use, int taken, Field field) {
+    std::string out;
+    for (int i = 0; i < 3; ++i)
+        out += (i ? " → " : "") + (i < taken ? field(use[i]) : std::string("n/a"));
+    return out;
+}
+
+// Flat: no GUI object more after the short games than after the long one, and private bytes grown by less
+// than a page per game over them.
+std::string MemoryVerdict(const BenchResult& r, int shortGames) {
+    if (r.usageTaken < 3 || shortGames <= 0)
+        return "not measured";
+    const Usage& a = r.cadroUse[1];
+    const Usage& b = r.cadroUse[2];
+    double perGame = (static_cast<double>(b.privateBytes) - static_cast<double>(a.privateBytes)) / shortGames;
+    bool flat = perGame < 4096 && b.gdi <= a.gdi && b.user <= a.user;
+    return Format("%+.1f KB private per short game, GDI %+ld, USER %+ld: ", perGame / 1024,
+                  static_cast<long>(b.gdi) - static_cast<long>(a.gdi),
+                  static_cast<long>(b.user) - static_cast<long>(a.user)) +
+           (flat ? "flat, met" : "growing, NOT met");
+}
+
+std::string StartupCell(const std::vector<double>& s) {
+    if (s.empty())
+        return "n/a";
+    return Format("%.0f ms (%.0f–%.0f)", Percentile(s, 50) * 1000, *std::min_element(s.begin(), s.end()) * 1000,
+                  Percentile(s, 100) * 1000);
+}
+
+}  // namespace
+
+std::string FormatTable(const BenchResult& r) {
+    const BenchOptions& o = r.options;
+    std::string t;
+    t += Format("Simulated play: one %d-minute game at %d APM, then %d games of %d s.\n\n", o.gameSeconds / 60,
+                o.apm, o.shortGames, o.shortSeconds);
+    t += Row("measure", "Cadro", "baseline", "target", "result");
+    t += "|---|---|---|---|---|\n";
+    t += CpuRow(Format("CPU, share of one core, %d-min game", o.gameSeconds / 60), r.gameStart, r.gameEnd);
+    t += CpuRow(Format("CPU, share of one core, %d short games and the waits between", o.shortGames), r.gameEnd,
+                r.shortEnd);
+    bool costMet = !r.costMicros.empty() && Percentile(r.costMicros, 50) < 20;
+    t += Row(Format("Hook callback per event, median / p99 / max (%zu events)", r.costMicros.size()),
+             r.costMicros.empty() ? "n/a" : Spread(r.costMicros), "—", "median < 20 µs",
+             r.costMicros.empty() ? "not measured" : costMet ? "met" : "NOT met");
+    t += Row(Format("Input event → report at the target window, median / p99 / max (%zu probes)",
+                    r.delayMicros.size()),
+             r.delayMicros.empty() ? "n/a" : Spread(r.delayMicros), "—", "—",
+             "Cadro counts it at its next pump: + 0–250 ms");
+    const char* points = "start → after the long game → after the short games";
+    t += Row(Format("Private bytes, %s", points),
+             Series(r.cadroUse, r.usageTaken, [](const Usage& u) { return Kb(u.privateBytes); }),
+             Series(r.baselineUse, r.usageTaken, [](const Usage& u) { return Kb(u.privateBytes); }), "flat across games",
+             MemoryVerdict(r, o.shortGames));
+    t += Row(Format("Working set, %s", points),
+             Series(r.cadroUse, r.usageTaken, [](const Usage& u) { return Kb(u.workingSet); }),
+             Series(r.baselineUse, r.usageTaken, [](const Usage& u) { return Kb(u.workingSet); }), "—", "—");
+    auto gdi = [](const Usage& u) { return Format("%lu", u.gdi); };
+    auto user = [](const Usage& u) { return Format("%lu", u.user); };
+    t += Row(Format("GDI objects, %s", points), Series(r.cadroUse, r.usageTaken, gdi),
+             Series(r.baselineUse, r.usageTaken, gdi), "flat across games", "—");
+    t += Row(Format("USER objects, %s", points), Series(r.cadroUse, r.usageTaken, user),
+             Series(r.baselineUse, r.usageTaken, user), "flat across games", "—");
+    t += Row(Format("Start-up to a visible window, median (min–max of %zu)", r.cadroStartup.size()),
+             StartupCell(r.cadroStartup), StartupCell(r.baselineStartup), "—", "—");
+    t += "\n";
+    t += Format("- Games finished in Cadro's log: %d, summaries logged: %d (of %d).", r.gamesFinished, r.summaries,
+                1 + o.shortGames);
+    if (!r.firstSummary.empty())
+        t += " The long game's summary: \"" + r.firstSummary + "\".";
+    t += "\n";
+    t += Format("- Bench hook: %lu reports posted, %lu dropped; %lu cost samples missed between reads; "
+                "the game window was brought back to the front %lu times.\n",
+                r.posted, r.dropped, r.skippedCosts, r.refocus);
+    t += Format("- Delay probes: %lu numeric-keypad presses injected with SendInput (no action for Cadro), "
+                "one a second, timed by QueryPerformanceCounter and paired with their reports by order.\n",
+                r.probes);
+    t += "- CPU: user + kernel time from GetProcessTimes over the wall time, both programs sampled at the same "
+         "moments. Work Wine does for a program in wineserver is not in that program's time.\n";
+    if (r.gdiFromTable)
+        t += "- GetGuiResources is a stub here (it returns 0): GDI objects are counted in the process's GDI handle "
+             "table, USER objects as the windows the process owns. Private bytes are the commit charge "
+             "(PagefileUsage, which Wine fills in place of PrivateUsage).\n";
+    if (!r.failure.empty())
+        t += "- The run stopped early: " + r.failure + "\n";
+    return t;
+}
