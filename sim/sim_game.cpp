@@ -1,0 +1,279 @@
+// The simulated game. It owns, in its own memory, the places Cadro reads to see a game begin and end,
+// and plays the games of its plan: at each start it writes the player, map and game-type texts and
+// their echoes, then the start word a moment later; at each end, the end word. It writes each mark once
+// per game, so Cadro's clearing writes stay cleared until the next game. During a game it types and
+// clicks into itself with SendInput, as a player would, and logs what it did.
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "link/link.h"
+#include "sim/sim_plan.h"
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr double kStartWordDelay = 0.2;
+
+// Zero-initialised memory that, at the fixed image base, spans every probed place.
+uint8_t g_memory[3 << 20];
+
+SimPlan g_plan;
+FILE* g_status = nullptr;
+ULONGLONG g_launch = 0;
+HWND g_window = nullptr;
+
+double Now() { return static_cast<double>(GetTickCount64() - g_launch) / 1000.0; }
+
+void Status(const char* format, ...) {
+    if (!g_status)
+        return;
+    va_list args;
+    va_start(args, format);
+    std::fprintf(g_status, "%.3f ", Now());
+    std::vfprintf(g_status, format, args);
+    std::fputc('\n', g_status);
+    std::fflush(g_status);
+    va_end(args);
+}
+
+volatile uint8_t* Place(uint32_t heldAddress) {
+    return reinterpret_cast<volatile uint8_t*>(static_cast<uintptr_t>(heldAddress + kGameBias));
+}
+
+bool PlacesAreOurs() {
+    const uint32_t places[] = {kSlotA, kSlotB, kSlotC, kEchoB, kEchoC, kStartWord, kEndWord};
+    auto begin = reinterpret_cast<uintptr_t>(g_memory);
+    for (uint32_t held : places) {
+        uintptr_t at = held + kGameBias;
+        if (at < begin || at + kEchoSize > begin + sizeof g_memory)
+            return false;
+    }
+    return true;
+}
+
+void WriteText(uint32_t heldAddress, const std::string& text) {
+    volatile uint8_t* p = Place(heldAddress);
+    for (size_t i = 0; i <= text.size(); ++i)
+        p[i] = i < text.size() ? static_cast<uint8_t>(text[i]) : 0;
+}
+
+void WriteWord(uint32_t heldAddress, uint32_t value) {
+    volatile uint8_t* p = Place(heldAddress);
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint32_t ReadWord(uint32_t heldAddress) {
+    volatile uint8_t* p = Place(heldAddress);
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// --- input, as the player's ---
+
+void Key(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+void Click(int x, int y) {
+    POINT at = {x, y};
+    ClientToScreen(g_window, &at);
+    SetCursorPos(at.x, at.y);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+// A stream of events at a rate, counted from a game's input start.
+struct Stream {
+    double every = 0;  // seconds; 0: off
+    double next = 0;
+    int count = 0;
+    void Begin(double at, int perMinute) {
+        every = perMinute > 0 ? 60.0 / perMinute : 0;
+        next = at;
+        count = 0;
+    }
+    bool Due(double now) {
+        if (every <= 0 || now < next)
+            return false;
+        next += every;
+        ++count;
+        return true;
+    }
+};
+
+struct Game {
+    int index = -1;  // the game being played, -1 before and between games
+    bool started = false;
+    bool startWordWritten = false;
+    Stream keys, clicks, cornerClicks, chats;
+};
+
+Game g_game;
+int g_nextGame = 0;
+
+void BeginGame(int index, double start) {
+    g_game = Game();
+    g_game.index = index;
+    double input = start + g_plan.inputAfter;
+    g_game.keys.Begin(input, g_plan.apm);
+    g_game.clicks.Begin(input, g_plan.clicksPerMinute);
+    g_game.cornerClicks.Begin(input, g_plan.cornerClicksPerMinute);
+    g_game.chats.Begin(input + g_plan.chatEvery, g_plan.chatEvery > 0 ? static_cast<int>(60 / g_plan.chatEvery) : 0);
+    Status("marks before game %d: slotB=%d slotC=%d start=%u", index + 1, *Place(kSlotB), *Place(kSlotC),
+           ReadWord(kStartWord));
+    WriteWord(kEndWord, 0);
+    WriteText(kSlotA, g_plan.player);
+    WriteText(kSlotB, "Lost Temple");
+    WriteText(kSlotC, "Melee");
+    WriteText(kEchoB, g_plan.mismatch ? "lost temple" : "Lost Temple");
+    WriteText(kEchoC, "Melee");
+    Status("game %d texts written", index + 1);
+}
+
+void EndGame() {
+    WriteWord(kEndWord, 1);
+    Status("game %d ended keys=%d clicks=%d corner=%d chats=%d", g_game.index + 1, g_game.keys.count,
+           g_game.clicks.count, g_game.cornerClicks.count, g_game.chats.count);
+    g_game.index = -1;
+}
+
+void Inject(double now) {
+    // Keep the foreground, or the hook (rightly) reports nothing.
+    if (GetForegroundWindow() != g_window)
+        SetForegroundWindow(g_window);
+    while (g_game.keys.Due(now))
+        Key(static_cast<WORD>('A' + g_game.keys.count % 26));
+    while (g_game.clicks.Due(now))
+        Click(300 + g_game.clicks.count % 200, 100 + g_game.clicks.count % 150);
+    while (g_game.cornerClicks.Due(now))
+        Click(20 + g_game.cornerClicks.count % 100, 330 + g_game.cornerClicks.count % 140);
+    while (g_game.chats.Due(now)) {
+        Key(VK_RETURN);
+        for (WORD letter : {'H', 'E', 'L', 'L', 'O'})
+            Key(letter);
+        Key(VK_RETURN);
+    }
+}
+
+// One pass of the plan; false once it is time to exit.
+bool Step() {
+    double now = Now();
+    if (g_plan.exitAfter >= 0 && now >= g_plan.exitAfter) {
+        Status("exit%s", g_game.index >= 0 ? " in the middle of a game" : "");
+        return false;
+    }
+    if (g_game.index < 0 && g_nextGame < g_plan.games && now >= g_plan.GameStart(g_nextGame)) {
+        BeginGame(g_nextGame, g_plan.GameStart(g_nextGame));
+        ++g_nextGame;
+    }
+    if (g_game.index < 0)
+        return true;
+    double start = g_plan.GameStart(g_game.index);
+    if (!g_game.startWordWritten && now >= start + kStartWordDelay) {
+        WriteWord(kStartWord, static_cast<uint32_t>(g_game.index + 1));
+        g_game.startWordWritten = true;
+        Status("game %d started", g_game.index + 1);
+    }
+    if (now >= start + g_plan.length) {
+        EndGame();
+        return true;
+    }
+    if (g_game.startWordWritten)
+        Inject(now);
+    return true;
+}
+
+void Paint(HWND hwnd) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd, &paint);
+    // Terrain in tiles of greens and browns, a few units: never pure black or white.
+    for (int y = 0; y < kHeight; y += 32) {
+        for (int x = 0; x < kWidth; x += 32) {
+            int shade = ((x / 32) * 7 + (y / 32) * 13) % 5;
+            HBRUSH brush = CreateSolidBrush(RGB(60 + shade * 12, 110 + shade * 10, 40 + shade * 6));
+            RECT tile = {x, y, x + 32, y + 32};
+            FillRect(dc, &tile, brush);
+            DeleteObject(brush);
+        }
+    }
+    HBRUSH unit = CreateSolidBrush(RGB(40, 70, 200));
+    HGDIOBJ old = SelectObject(dc, unit);
+    for (int i = 0; i < 12; ++i)
+        Ellipse(dc, 330 + (i % 4) * 40, 120 + (i / 4) * 40, 350 + (i % 4) * 40, 140 + (i / 4) * 40);
+    SelectObject(dc, old);
+    DeleteObject(unit);
+    RECT minimap = {1, 320, 145, 480};
+    HBRUSH map = CreateSolidBrush(RGB(90, 90, 60));
+    FillRect(dc, &minimap, map);
+    DeleteObject(map);
+    EndPaint(hwnd, &paint);
+}
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        Paint(hwnd);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    std::string error;
+    if (!ParsePlan(__argc, __argv, &g_plan, &error)) {
+        MessageBoxA(nullptr, error.c_str(), "sim", MB_OK);
+        return 2;
+    }
+    g_launch = GetTickCount64();
+    if (!g_plan.status.empty())
+        g_status = std::fopen(g_plan.status.c_str(), "w");
+    if (!PlacesAreOurs()) {
+        Status("error: the probed places are not inside the game memory (%p)", static_cast<void*>(g_memory));
+        return 3;
+    }
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = "SWarClass";
+    RegisterClassA(&wc);
+    // A borderless window at the screen's corner: its client area is the screen, where the overlay goes.
+    g_window = CreateWindowExA(0, "SWarClass", "Simulated game", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight,
+                               nullptr, nullptr, instance, nullptr);
+    SetForegroundWindow(g_window);
+    Status("ready pid=%lu", GetCurrentProcessId());
+
+    for (;;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                Status("closed");
+                return 0;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (!Step())
+            return 0;
+    }
+}

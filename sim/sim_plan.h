@@ -1,0 +1,25 @@
+// What the simulated game plays, from its command line. Times are seconds from launch.
+#pragma once
+
+#include <string>
+
+struct SimPlan {
+    int games = 1;
+    double startAfter = 3;    // the first game starts this long after launch
+    double length = 100;      // each game lasts this long
+    double gap = 5;           // between the end of a game and the start of the next
+    double exitAfter = -1;    // exit at this time (also in the middle of a game); -1: when closed
+    bool mismatch = false;    // the echo texts never match: Cadro must not see a game
+    int apm = 0;              // letter keys per minute during games
+    int clicksPerMinute = 0;  // clicks in the playing field (counted by Cadro)
+    int cornerClicksPerMinute = 0;  // clicks in the minimap corner (not counted)
+    double chatEvery = 0;     // every so many seconds a chat line: Enter, five letters, Enter
+    double inputAfter = 0;    // input starts this long into each game
+    std::string player = "Player";
+    std::string status;       // file for the status log; empty: none
+
+    double GameStart(int game) const { return startAfter + game * (length + gap); }
+};
+
+// Reads "--name value" options; false (with a message) for anything unknown or malformed.
+bool ParsePlan(int argc, char** argv, SimPlan* plan, std::string* error);
