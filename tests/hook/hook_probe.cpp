@@ -1,0 +1,250 @@
+// Test program for ravik.dll: shows a window of the game's class and a plain second window, hooks for a
+// hidden target window of its own and answers each command line on stdin with one JSON line on stdout:
+//   install N (target 1 or 2) | remove | front game|other | inject key VK | inject click X Y (game client)
+//   kill N (destroy target N) | drop | stats | wait ups|downs N | take | quit
+// Its windows count the input they receive, so the driver can wait until an event has passed the hooks
+// (the hooks run before the input is queued, and posted reports are taken before input).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "hook/ravik.h"
+
+namespace {
+
+constexpr UINT kCommand = WM_APP + 1;  // a thread message carrying a malloc'ed line
+constexpr int kClientW = 640, kClientH = 480;
+
+struct Report {
+    int target;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+HWND g_game, g_other, g_target[2];
+std::vector<Report> g_reports;
+int g_ups, g_downs;
+
+LRESULT CALLBACK InputProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        ++g_downs;
+        return 0;  // no DefWindowProc: Alt would enter menu mode and swallow the next input
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        ++g_ups;
+        return 0;
+    case WM_SYSCHAR:
+    case WM_CHAR:
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == 0x8E8 || msg == 0x8E9) {
+        g_reports.push_back({static_cast<int>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)), msg, wParam, lParam});
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+HWND MakeWindow(const char* cls, WNDPROC proc, DWORD style, int x, int y, int w, int h) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = cls;
+    RegisterClassA(&wc);
+    RECT r{0, 0, w, h};
+    AdjustWindowRect(&r, style, FALSE);
+    return CreateWindowA(cls, cls, style, x, y, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                         wc.hInstance, nullptr);
+}
+
+// Handles pending window messages for up to ms, leaving the next command queued.
+template <class Done>
+bool PumpUntil(Done done, DWORD ms) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, WM_APP, PM_REMOVE))
+            DispatchMessageA(&msg);
+        if (done())
+            return true;
+        if (GetTickCount() - start >= ms)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+POINT ClientOrigin(HWND hwnd) {
+    POINT pt{0, 0};
+    ClientToScreen(hwnd, &pt);
+    return pt;
+}
+
+void Reply(const char* text) {
+    std::printf("%s\n", text);
+    std::fflush(stdout);
+}
+
+void ReplyOk(bool ok) { Reply(ok ? "{\"ok\": true}" : "{\"ok\": false}"); }
+
+bool BringToFront(HWND hwnd) {
+    ShowWindow(hwnd, SW_SHOW);
+    SetForegroundWindow(hwnd);
+    return PumpUntil([hwnd] { return GetForegroundWindow() == hwnd; }, 3000);
+}
+
+void Inject(INPUT* inputs, UINT count) { SendInput(count, inputs, sizeof(INPUT)); }
+
+void InjectKey(WORD vk) {
+    INPUT in[2]{};
+    for (INPUT& i : in) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = vk;
+    }
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    Inject(in, 2);
+}
+
+void InjectClick(int x, int y) {
+    POINT pt = ClientOrigin(g_game);
+    SetCursorPos(pt.x + x, pt.y + y);
+    INPUT in[2]{};
+    for (INPUT& i : in)
+        i.type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    Inject(in, 2);
+}
+
+void ReplyStats() {
+    static RavikStats s;
+    RavikGetStats(&s);
+    std::printf("{\"posted\": %lu, \"dropped\": %lu, \"reinstalls\": %lu, \"events\": %lu, \"frequency\": %lld, "
+                "\"cost\": [",
+                static_cast<unsigned long>(s.posted), static_cast<unsigned long>(s.dropped),
+                static_cast<unsigned long>(s.reinstalls), static_cast<unsigned long>(s.events),
+                static_cast<long long>(s.frequency));
+    for (DWORD i = 0; i < s.costCount; ++i)
+        std::printf("%s%lu", i ? ", " : "", static_cast<unsigned long>(s.cost[i]));
+    Reply("]}");
+}
+
+void ReplyTake() {
+    std::printf("{\"ups\": %d, \"downs\": %d, \"reports\": [", g_ups, g_downs);
+    for (size_t i = 0; i < g_reports.size(); ++i) {
+        const Report& r = g_reports[i];
+        std::printf("%s[%d, %u, %llu, %llu]", i ? ", " : "", r.target, r.message,
+                    static_cast<unsigned long long>(r.wParam), static_cast<unsigned long long>(r.lParam));
+    }
+    Reply("]}");
+    g_reports.clear();
+    g_ups = g_downs = 0;
+}
+
+HWND TargetArg(const char* arg) {
+    int n = std::atoi(arg);
+    return n == 1 || n == 2 ? g_target[n - 1] : nullptr;
+}
+
+// Returns false on "quit".
+bool Command(char* line) {
+    char* words[4] = {};
+    int n = 0;
+    for (char* w = std::strtok(line, " \t\r\n"); w && n < 4; w = std::strtok(nullptr, " \t\r\n"))
+        words[n++] = w;
+    const char* verb = n ? words[0] : "";
+    const char* a = n > 1 ? words[1] : "";
+    const char* b = n > 2 ? words[2] : "";
+    const char* c = n > 3 ? words[3] : "";
+    char text[128];
+    if (!std::strcmp(verb, "install") || !std::strcmp(verb, "remove")) {
+        bool install = verb[0] == 'i';
+        DWORD ret = nvHookWin::SetMyHook(install, install ? TargetArg(a) : nullptr);
+        std::snprintf(text, sizeof text, "{\"ret\": %lu}", static_cast<unsigned long>(ret));
+        Reply(text);
+    } else if (!std::strcmp(verb, "front")) {
+        ReplyOk(BringToFront(std::strcmp(a, "other") ? g_game : g_other));
+    } else if (!std::strcmp(verb, "inject")) {
+        if (!std::strcmp(a, "key"))
+            InjectKey(static_cast<WORD>(std::strtoul(b, nullptr, 0)));
+        else
+            InjectClick(std::atoi(b), std::atoi(c));
+        ReplyOk(true);
+    } else if (!std::strcmp(verb, "kill")) {
+        ReplyOk(DestroyWindow(TargetArg(a)) != 0);
+    } else if (!std::strcmp(verb, "drop")) {
+        RavikTestDropHooks();
+        ReplyOk(true);
+    } else if (!std::strcmp(verb, "stats")) {
+        ReplyStats();
+    } else if (!std::strcmp(verb, "wait")) {
+        const int* counter = std::strcmp(a, "downs") ? &g_ups : &g_downs;
+        int want = std::atoi(b);
+        ReplyOk(PumpUntil([counter, want] { return *counter >= want; }, 5000));
+    } else if (!std::strcmp(verb, "take")) {
+        ReplyTake();
+    } else if (!std::strcmp(verb, "quit")) {
+        ReplyOk(true);
+        return false;
+    } else {
+        Reply("{\"error\": \"unknown command\"}");
+    }
+    return true;
+}
+
+DWORD WINAPI ReadCommands(void* mainThread) {
+    DWORD id = static_cast<DWORD>(reinterpret_cast<uintptr_t>(mainThread));
+    char line[256];
+    while (std::fgets(line, sizeof line, stdin))
+        PostThreadMessageA(id, kCommand, 0, reinterpret_cast<LPARAM>(_strdup(line)));
+    PostThreadMessageA(id, kCommand, 0, reinterpret_cast<LPARAM>(_strdup("quit")));
+    return 0;
+}
+
+}  // namespace
+
+int main() {
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    for (int i = 0; i < 2; ++i) {
+        g_target[i] = MakeWindow(i ? "ProbeTarget2" : "ProbeTarget1", TargetProc, WS_OVERLAPPED, 0, 0, 10, 10);
+        SetWindowLongPtrA(g_target[i], GWLP_USERDATA, i + 1);
+    }
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE;
+    g_other = MakeWindow("ProbeOther", InputProc, style, 700, 0, 200, 200);
+    g_game = MakeWindow("SWarClass", InputProc, style, 0, 0, kClientW, kClientH);  // newest: in front
+    bool front = BringToFront(g_game);
+    POINT game = ClientOrigin(g_game), other = ClientOrigin(g_other);
+    std::printf("{\"front\": %s, \"game\": [%ld, %ld, %d, %d], \"other\": [%ld, %ld, 200, 200]}\n",
+                front ? "true" : "false", game.x, game.y, kClientW, kClientH, other.x, other.y);
+    std::fflush(stdout);
+
+    DWORD self = GetCurrentThreadId();
+    CloseHandle(CreateThread(nullptr, 0, ReadCommands, reinterpret_cast<void*>(static_cast<uintptr_t>(self)), 0,
+                             nullptr));
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && msg.message == kCommand) {
+            char* line = reinterpret_cast<char*>(msg.lParam);
+            bool more = Command(line);
+            std::free(line);
+            if (!more)
+                break;
+        } else {
+            DispatchMessageA(&msg);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,209 @@
+"""ravik.dll against real X input: xdotool presses keys and clicks, hook_probe.exe records the reports.
+
+Runs under the Wine session that ctest provides (CADRO_WINE, WINEPREFIX, DISPLAY); started by hand
+without one, it sets up a private session first. Every action ends with a key or button release that
+the probe's own window must see, and the probe takes the reports only then, so no test sleeps to wait
+for input that may still be on its way.
+"""
+import json
+import os
+import queue
+import subprocess
+import sys
+import threading
+import time
+import unittest
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+KEY, CLICK = 0x8E8, 0x8E9
+
+
+def probe_path():
+    build = os.environ.get("CADRO_BUILD", os.path.join(ROOT, "build", "x86_64"))
+    return os.environ.get("HOOK_PROBE", os.path.join(build, "bin", "hook_probe.exe"))
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *map(str, args)], check=True, stderr=subprocess.DEVNULL)
+
+
+def key_report(vk, target=1):
+    return [target, KEY, vk, 0]
+
+
+def click_report(x, y, target=1):
+    return [target, CLICK, 0, (y & 0xFFFF) << 16 | (x & 0xFFFF)]
+
+
+class Probe:
+    def __init__(self):
+        self.proc = subprocess.Popen([os.environ["CADRO_WINE"], probe_path()], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, text=True, bufsize=1)
+        self.lines = queue.Queue()
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+        self.layout = self._next()
+
+    def _read(self):
+        for line in self.proc.stdout:
+            self.lines.put(line)
+        self.lines.put(None)
+
+    def _next(self):
+        line = self.lines.get(timeout=30)
+        if line is None:
+            raise RuntimeError("hook_probe.exe ended, exit code %s" % self.proc.wait())
+        return json.loads(line)
+
+    def __call__(self, *words):
+        self.proc.stdin.write(" ".join(map(str, words)) + "\n")
+        self.proc.stdin.flush()
+        return self._next()
+
+    def close(self):
+        try:
+            self("quit")
+            self.proc.wait(timeout=10)
+        except Exception:
+            self.proc.kill()
+            self.proc.wait()
+        self.proc.stdin.close()
+        self.reader.join(timeout=10)
+        self.proc.stdout.close()
+
+
+class HookTest(unittest.TestCase):
+    def setUp(self):
+        self.probe = Probe()
+        self.addCleanup(self.probe.close)
+        self.assertTrue(self.probe.layout["front"], "the game window did not come to the front")
+        self.assertEqual(self.probe("install", 1), {"ret": 1})
+
+    def reports_after(self, releases, action):
+        """Runs action, waits until the probe's windows saw that many releases, returns the reports."""
+        action()
+        self.assertTrue(self.probe("wait", "ups", releases)["ok"], "input did not reach the probe")
+        return self.probe("take")["reports"]
+
+    def assertKeys(self, keys, expected, releases=None):
+        reports = self.reports_after(releases or keys.count("+") + 1, lambda: xdotool("key", keys))
+        self.assertEqual(reports, expected, keys)
+
+    def click(self, window, x, y, button):
+        left, top = self.probe.layout[window][:2]
+        return lambda: xdotool("mousemove", left + x, top + y, "click", button)
+
+    def stats(self):
+        return self.probe("stats")
+
+    def test_each_key_press_reports_its_virtual_key(self):
+        cases = [
+            ("a", [0x41]), ("z", [0x5A]), ("1", [0x31]), ("F8", [0x77]), ("Return", [0x0D]),
+            ("Escape", [0x1B]), ("space", [0x20]), ("KP_Add", [0x6B]),
+            ("shift+a", [0xA0, 0x41]), ("ctrl+F6", [0xA2, 0x75]),
+            ("alt+x", [0xA4, 0x58]),  # system keys: WM_SYSKEYDOWN
+        ]
+        for keys, vks in cases:
+            with self.subTest(keys=keys):
+                self.assertKeys(keys, [key_report(vk) for vk in vks])
+
+    def test_held_key_is_reported_once(self):
+        def hold(*keys):
+            for k in keys:
+                xdotool("keydown", k)
+            self.assertTrue(self.probe("wait", "downs", 4)["ok"], "no auto-repeat: the test proves nothing")
+            for k in keys:
+                xdotool("keyup", k)
+        self.assertEqual(self.reports_after(1, lambda: hold("b")), [key_report(0x42)])
+        self.assertEqual(self.reports_after(2, lambda: hold("a", "s")), [key_report(0x41), key_report(0x53)])
+        self.assertKeys("b", [key_report(0x42)])  # released, so pressed anew
+
+    def test_left_and_right_presses_report_client_position(self):
+        width, height = self.probe.layout["game"][2:]
+        cases = [(0, 0, 1), (11, 21, 1), (width - 1, height - 1, 3), (144, 479, 3), (320, 240, 1)]
+        for x, y, button in cases:
+            with self.subTest(x=x, y=y, button=button):
+                self.assertEqual(self.reports_after(1, self.click("game", x, y, button)), [click_report(x, y)])
+        with self.subTest("middle button"):
+            self.assertEqual(self.reports_after(1, self.click("game", 100, 100, 2)), [])
+
+    def test_nothing_reported_while_another_window_is_in_front(self):
+        self.assertTrue(self.probe("front", "other")["ok"])
+        def act():
+            xdotool("key", "a", "F8")
+            self.click("other", 50, 50, 1)()
+            self.click("other", 60, 60, 3)()
+        self.assertEqual(self.reports_after(4, act), [])
+        self.assertTrue(self.probe("front", "game")["ok"])
+        self.assertKeys("b", [key_report(0x42)])
+
+    def test_injected_input_is_reported(self):
+        self.assertEqual(self.reports_after(1, lambda: self.probe("inject", "key", 0x51)), [key_report(0x51)])
+        self.assertEqual(self.reports_after(1, lambda: self.probe("inject", "click", 50, 60)),
+                         [click_report(50, 60)])
+
+    def test_install_and_remove_repeated_are_harmless(self):
+        self.assertEqual(self.probe("install", 1), {"ret": 1})
+        self.assertKeys("a", [key_report(0x41)])  # still one hook, not two
+        self.assertEqual(self.probe("install", 2), {"ret": 1})
+        self.assertKeys("s", [key_report(0x53, target=2)])
+        for _ in range(2):
+            self.assertEqual(self.probe("remove"), {"ret": 1})
+            events = self.stats()["events"]
+            self.assertEqual(self.reports_after(2, lambda: (xdotool("key", "d"), self.click("game", 5, 5, 1)())), [])
+            self.assertEqual(self.stats()["events"], events, "the hooks still run after the removal")
+        self.assertEqual(self.probe("install", 1), {"ret": 1})
+        self.assertKeys("f", [key_report(0x46)])
+
+    def test_failed_post_is_counted_and_not_retried(self):
+        before = self.stats()
+        self.assertTrue(self.probe("kill", 1)["ok"])
+        self.assertKeys("a", [])
+        after = self.stats()
+        self.assertEqual((after["posted"], after["dropped"]), (before["posted"], before["dropped"] + 1))
+        self.assertEqual(self.probe("install", 2), {"ret": 1})
+        self.assertKeys("b", [key_report(0x42, target=2)])
+        self.assertEqual(self.stats()["posted"], before["posted"] + 1)
+
+    def test_silently_removed_hooks_come_back(self):
+        before = self.stats()["reinstalls"]
+        self.assertTrue(self.probe("drop")["ok"])
+        reports = self.reports_after(1, lambda: xdotool("key", "d"))
+        if self.stats()["reinstalls"] == before:  # not repaired yet: the drop must have taken effect
+            self.assertEqual(reports, [])
+        deadline = time.monotonic() + 5
+        while self.stats()["reinstalls"] < before + 2:
+            self.assertLess(time.monotonic(), deadline, "the lost hooks were not installed again")
+            time.sleep(0.05)
+        self.assertKeys("e", [key_report(0x45)])
+        self.assertEqual(self.reports_after(1, self.click("game", 30, 40, 1)), [click_report(30, 40)])
+
+    def test_stats_count_reports_and_callback_cost(self):
+        start = self.stats()
+        received = 0
+        for _ in range(20):
+            received += len(self.reports_after(1, lambda: xdotool("key", "a")))
+            received += len(self.reports_after(1, self.click("game", 200, 200, 1)))
+        stats = self.stats()
+        self.assertEqual(received, 40)
+        self.assertEqual(stats["posted"] - start["posted"], received)
+        self.assertEqual(len(stats["cost"]), min(stats["events"], 1024))
+        self.assertGreaterEqual(stats["events"] - start["events"], 80)  # downs and ups of keys and buttons
+        self.assertGreater(stats["frequency"], 0)
+        cost = sorted(stats["cost"])
+        us = 1e6 / stats["frequency"]
+        print("\ncallback cost over %d events: median %.1f us, 99th percentile %.1f us"
+              % (len(cost), cost[len(cost) // 2] * us, cost[min(len(cost) - 1, len(cost) * 99 // 100)] * us),
+              file=sys.stderr)
+
+
+def main():
+    if not (os.environ.get("CADRO_WINE") and os.environ.get("WINEPREFIX") and os.environ.get("DISPLAY")):
+        # Started by hand: run again inside a private session of our own.
+        script = 'source "$1/tools/wine_env.sh"; trap wine_session_stop EXIT; wine_session_start; python3 "${@:2}"'
+        sys.exit(subprocess.call(["bash", "-c", script, "bash", ROOT, os.path.abspath(__file__), *sys.argv[1:]]))
+    unittest.main(verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
