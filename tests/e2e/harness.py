@@ -1,0 +1,320 @@
+"""Helpers for the end-to-end tests: Cadro and the simulated game run under Wine, driven from outside.
+
+Under ctest the Wine session comes from the environment (CADRO_WINE, WINEPREFIX, DISPLAY, CADRO_BUILD).
+Run by hand (python3 tests/e2e/test_x.py) without it, a private Xvfb and Wine prefix are made for the run
+and removed afterwards by their own pids, also when a test fails.
+"""
+
+import atexit
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+WINESERVER = "/usr/lib/wine/wineserver"
+
+# Cadro's controls and private messages, as the tests address them.
+IDOK = 1
+IDC_START, IDC_LOG, IDC_EXIT = 1000, 1001, 1002
+IDC_AUTOSTART, IDC_APMLIMIT, IDC_BEEPEVERY, IDC_SOUND = 1008, 1009, 1010, 1012
+IDC_SHOWAPM, IDC_SHOWALERT, IDC_SHOWTIMER = 1015, 1016, 1017
+WM_COMMAND, WM_SYSCOMMAND = 0x111, 0x112
+WM_KEY_REPORT, WM_CLICK_REPORT, WM_START_LINK = 0x8E8, 0x8E9, 0x8EB
+
+PROFILE_KEY = r"HKCU\Software\Vorkel"
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+RUN_VALUE = "CADRO"
+
+
+def _log(message):
+    print(f"[e2e] {message}", file=sys.stderr, flush=True)
+
+
+class Session:
+    """The Wine session the tests run in: the one ctest provides, or a private one made here."""
+
+    def __init__(self):
+        self.wine = os.environ.get("CADRO_WINE")
+        self.own_dir = None
+        self.xvfb = None
+        if not self.wine:
+            # 32-bit Wine needs the kernel's 32-bit emulation; without it the 64-bit build is tested.
+            try:
+                works = subprocess.run(["/usr/lib/wine/wine", "--version"], capture_output=True).returncode == 0
+            except OSError:
+                works = False
+            self.wine = "/usr/lib/wine/wine" if works else "/usr/lib/wine/wine64"
+        arch = "x86_64" if self.wine.endswith("64") else "i686"
+        self.build = os.environ.get("CADRO_BUILD") or os.path.join(ROOT, "build", arch)
+        self.bin = os.path.join(self.build, "bin")
+        self.env = dict(os.environ)
+        self.env.setdefault("WINEDEBUG", "-all")
+        self.env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml,winealsa.drv,winepulse.drv=")
+        if not (os.environ.get("WINEPREFIX") and os.environ.get("DISPLAY") and os.environ.get("CADRO_WINE")):
+            self._start_private(arch)
+
+    def _start_private(self, arch):
+        self.own_dir = tempfile.mkdtemp(prefix="cadro-e2e.")
+        atexit.register(self.stop)
+        # ctest's timeout and Ctrl-C end the run with a signal: clean up then as well.
+        for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            signal.signal(sig, lambda *_: sys.exit(1))
+        self.env["WINEARCH"] = "win64" if arch == "x86_64" else "win32"
+        self.env["WINEPREFIX"] = os.path.join(self.own_dir, "prefix")
+        n = next(n for n in range(90, 200)
+                 if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"))
+        self.xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.env["DISPLAY"] = f":{n}"
+        for _ in range(50):
+            if os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                break
+            time.sleep(0.1)
+        _log(f"private session: display :{n}, prefix {self.env['WINEPREFIX']}")
+        self.wine_run("wineboot", "-i", timeout=120)
+        # Without a window manager Wine waits 2 s whenever a window hides; unmanaged windows do not.
+        self.wine_run("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
+        self.wait_idle(60)
+
+    def stop(self):
+        if self.own_dir is None:
+            return
+        subprocess.run([WINESERVER, "-k"], env=self.env, capture_output=True)
+        if self.xvfb:
+            self.xvfb.kill()
+            self.xvfb.wait()
+            self.xvfb = None
+        shutil.rmtree(self.own_dir, ignore_errors=True)
+        self.own_dir = None
+
+    def exe(self, name):
+        return os.path.join(self.bin, name)
+
+    def wine_run(self, *args, timeout=60):
+        """Runs a Wine command to its end: (exit code, stdout text with Unix line ends)."""
+        # Output goes through a file, not a pipe: a command that starts the wineserver also starts Wine's
+        # own services, which inherit its handles and would hold a pipe open long after the command ended.
+        with tempfile.TemporaryFile() as out:
+            done = subprocess.run([self.wine, *args], env=self.env, stdout=out, stderr=subprocess.DEVNULL,
+                                  stdin=subprocess.DEVNULL, timeout=timeout)
+            out.seek(0)
+            return done.returncode, out.read().decode("latin-1").replace("\r\n", "\n")
+
+    def wait_idle(self, seconds):
+        """Waits until every Wine process of the prefix has ended; False when that took too long."""
+        try:
+            subprocess.run([WINESERVER, "-w"], env=self.env, capture_output=True, timeout=seconds)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+
+_session = None
+
+
+def session():
+    global _session
+    if _session is None:
+        _session = Session()
+    return _session
+
+
+def winpath(path):
+    """A Unix path as Windows programs under Wine see it."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class WinProcess:
+    """A Windows program running in the background; its stdout and stderr go to a file."""
+
+    def __init__(self, exe, args, output_path):
+        s = session()
+        self.name = os.path.basename(exe)
+        self.output_path = output_path
+        self._out = open(output_path, "wb")
+        self.popen = subprocess.Popen([s.wine, exe, *args], env=s.env, stdout=self._out, stderr=subprocess.STDOUT,
+                                      stdin=subprocess.DEVNULL)
+
+    def running(self):
+        return self.popen.poll() is None
+
+    def wait(self, seconds):
+        """The exit code, or None when the program is still running after seconds."""
+        try:
+            return self.popen.wait(timeout=seconds)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def stop(self):
+        if self.running():
+            self.popen.terminate()
+            if self.wait(3) is None:
+                self.popen.kill()
+                self.popen.wait()
+        self._out.close()
+
+    def output(self):
+        with open(self.output_path, "rb") as f:
+            return f.read().decode("latin-1").replace("\r\n", "\n")
+
+
+class DriverResult:
+    def __init__(self, code, out):
+        self.code = code
+        self.ok = code == 0
+        self.out = out
+        self.lines = [line for line in out.split("\n") if line]
+
+    def __repr__(self):
+        return f"DriverResult(code={self.code}, out={self.out!r})"
+
+
+class Image:
+    """An RGB picture read through ImageMagick (binary PPM), addressed as pixel(x, y) -> (r, g, b)."""
+
+    def __init__(self, path):
+        data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True, check=True).stdout
+        fields, pos = [], 0
+        while len(fields) < 4:  # magic, width, height, maximum value
+            match = re.compile(rb"\s*(#[^\n]*\n\s*)*(\S+)").match(data, pos)
+            fields.append(match.group(2))
+            pos = match.end()
+        assert fields[0] == b"P6", fields[0]
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.data = data[pos + 1:]
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.data[i:i + 3])
+
+    def count(self, rect, colour):
+        """How many pixels in rect (left, top, right, bottom; right and bottom excluded) equal colour."""
+        left, top, right, bottom = rect
+        return sum(1 for y in range(top, bottom) for x in range(left, right) if self.pixel(x, y) == colour)
+
+    def box(self, rect, colour):
+        """The smallest (left, top, right, bottom) holding every pixel of colour within rect, or None."""
+        left, top, right, bottom = rect
+        xs, ys = [], []
+        for y in range(top, bottom):
+            for x in range(left, right):
+                if self.pixel(x, y) == colour:
+                    xs.append(x)
+                    ys.append(y)
+        return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None
+
+
+WHITE, BLACK = (255, 255, 255), (0, 0, 0)
+
+
+class E2ETestCase(unittest.TestCase):
+    """Base of every end-to-end test: starts programs, drives them, and leaves the prefix idle."""
+
+    def setUp(self):
+        self.session = session()
+        self.processes = []
+        self.artifacts = os.path.join(self.session.build, "e2e-artifacts", self.id())
+        shutil.rmtree(self.artifacts, ignore_errors=True)
+        os.makedirs(self.artifacts)
+        self.addCleanup(self._stop_everything)  # runs even when setUp of a subclass fails
+
+    def _stop_everything(self):
+        if any(p.name == "cadro.exe" and p.running() for p in self.processes):
+            self.driver("close")  # a clean end saves the settings, as a real user's would
+            for p in self.processes:
+                if p.name == "cadro.exe":
+                    p.wait(3)
+        for p in reversed(self.processes):
+            p.stop()
+        if not self.session.wait_idle(20):
+            _log(f"{self.id()}: the Wine prefix did not become idle within 20 s")
+
+    # Programs.
+
+    def start(self, exe_name, *args):
+        """Starts bin/exe_name in the background; tearDown stops it if the test did not."""
+        out = os.path.join(self.artifacts, f"{len(self.processes)}-{exe_name}.out")
+        p = WinProcess(self.session.exe(exe_name), [str(a) for a in args], out)
+        self.processes.append(p)
+        return p
+
+    def start_cadro(self, *args, window_seconds=15):
+        p = self.start("cadro.exe", *args)
+        self.assertTrue(self.driver("wait-window", window_seconds).ok, "Cadro's window did not appear")
+        return p
+
+    def start_sim(self, *args):
+        """Starts the simulated game with its status log in the artifacts folder; returns (process, log path)."""
+        status = os.path.join(self.artifacts, f"sim-status-{len(self.processes)}.txt")
+        p = self.start("sim.exe", "--status", winpath(status), *args)
+        self.assertTrue(self.driver("wait-class", "SWarClass", 15).ok, "the game window did not appear")
+        return p, status
+
+    def driver(self, *args, timeout=60):
+        code, out = self.session.wine_run(self.session.exe("driver.exe"), *[str(a) for a in args], timeout=timeout)
+        return DriverResult(code, out)
+
+    def log(self):
+        return self.driver("log").lines
+
+    def wait_log(self, text, seconds):
+        """Waits until a log line contains text; returns the log lines, fails the test with the log if not."""
+        result = self.driver("wait-log", text, seconds, timeout=seconds + 30)
+        if not result.ok:
+            self.fail(f"no log line with {text!r} within {seconds} s; log:\n{result.out}")
+        return result.lines
+
+    def wait_until(self, condition, seconds, step=0.1):
+        """Polls condition() until it is true; returns its last value."""
+        deadline = time.monotonic() + seconds
+        while True:
+            value = condition()
+            if value or time.monotonic() >= deadline:
+                return value
+            time.sleep(step)
+
+    # Screen.
+
+    def screenshot(self, name):
+        """Saves the X root window as artifacts/name.png; returns the path (also printed)."""
+        path = os.path.join(self.artifacts, name + ".png")
+        subprocess.run(["import", "-window", "root", path], env=self.session.env, check=True,
+                       capture_output=True, timeout=30)
+        print(f"screenshot: {path}", flush=True)
+        return path
+
+    # Registry.
+
+    def reg_query(self, key, name):
+        """The data of a registry value as text, or None when it does not exist."""
+        code, out = self.session.wine_run("reg", "query", key, "/v", name)
+        if code != 0:
+            return None
+        for line in out.split("\n"):
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
+                return parts[2] if len(parts) == 3 else ""
+        return None
+
+    def reg_add(self, key, name, data, kind="REG_SZ"):
+        code, _ = self.session.wine_run("reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f")
+        self.assertEqual(code, 0, f"reg add {key} {name}")
+
+    def reg_delete(self, key, name=None):
+        """Deletes a value, or the whole key when name is None; a missing one is no error."""
+        self.session.wine_run("reg", "delete", key, *(["/v", name] if name else []), "/f")
+
+    def reset_cadro_registry(self):
+        """Removes Cadro's settings and its autostart entry, which persist in the prefix between tests."""
+        self.reg_delete(PROFILE_KEY)
+        self.reg_delete(RUN_KEY, RUN_VALUE)
+
+
+def main():
+    unittest.main(verbosity=2)
