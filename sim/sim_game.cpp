@@ -5,6 +5,7 @@
 // clicks into itself with SendInput, as a player would, and logs what it did.
 #include <windows.h>
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -74,6 +75,34 @@ uint32_t ReadWord(uint32_t heldAddress) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
+// The marks Cadro clears (first bytes of slots B and C, the start word), as last seen. A mark that
+// turns to zero without the game writing it was cleared by Cadro: the status log says so.
+struct Marks {
+    uint8_t slotB = 0, slotC = 0;
+    uint32_t start = 0;
+};
+
+Marks g_marks;
+
+Marks ReadMarks() {
+    Marks now;
+    now.slotB = *Place(kSlotB);
+    now.slotC = *Place(kSlotC);
+    now.start = ReadWord(kStartWord);
+    return now;
+}
+
+void WatchMarks() {
+    Marks now = ReadMarks();
+    if (g_marks.slotB && !now.slotB)
+        Status("slotB cleared");
+    if (g_marks.slotC && !now.slotC)
+        Status("slotC cleared");
+    if (g_marks.start && !now.start)
+        Status("start word cleared");
+    g_marks = now;
+}
+
 // --- input, as the player's ---
 
 void Key(WORD key) {
@@ -136,10 +165,16 @@ void BeginGame(int index, double start) {
            ReadWord(kStartWord));
     WriteWord(kEndWord, 0);
     WriteText(kSlotA, g_plan.player);
-    WriteText(kSlotB, "Lost Temple");
-    WriteText(kSlotC, "Melee");
-    WriteText(kEchoB, g_plan.mismatch ? "lost temple" : "Lost Temple");
-    WriteText(kEchoC, "Melee");
+    WriteText(kSlotB, g_plan.map);
+    WriteText(kSlotC, g_plan.mode);
+    // A mismatching echo differs only in letter case: Cadro compares exactly.
+    std::string echoB = g_plan.map;
+    if (g_plan.mismatch)
+        for (char& c : echoB)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    WriteText(kEchoB, echoB);
+    WriteText(kEchoC, g_plan.mode);
+    g_marks = ReadMarks();
     Status("game %d texts written", index + 1);
 }
 
@@ -170,6 +205,7 @@ void Inject(double now) {
 
 // One pass of the plan; false once it is time to exit.
 bool Step() {
+    WatchMarks();
     double now = Now();
     if (g_plan.exitAfter >= 0 && now >= g_plan.exitAfter) {
         Status("exit%s", g_game.index >= 0 ? " in the middle of a game" : "");
@@ -184,6 +220,7 @@ bool Step() {
     double start = g_plan.GameStart(g_game.index);
     if (!g_game.startWordWritten && now >= start + kStartWordDelay) {
         WriteWord(kStartWord, static_cast<uint32_t>(g_game.index + 1));
+        g_marks.start = ReadWord(kStartWord);
         g_game.startWordWritten = true;
         Status("game %d started", g_game.index + 1);
     }
@@ -209,10 +246,13 @@ void Paint(HWND hwnd) {
             DeleteObject(brush);
         }
     }
+    // No outlines: the stock pen is black, and black belongs to the overlay in screenshots.
     HBRUSH unit = CreateSolidBrush(RGB(40, 70, 200));
     HGDIOBJ old = SelectObject(dc, unit);
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
     for (int i = 0; i < 12; ++i)
         Ellipse(dc, 330 + (i % 4) * 40, 120 + (i / 4) * 40, 350 + (i % 4) * 40, 140 + (i / 4) * 40);
+    SelectObject(dc, oldPen);
     SelectObject(dc, old);
     DeleteObject(unit);
     RECT minimap = {1, 320, 145, 480};
@@ -248,6 +288,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         g_status = std::fopen(g_plan.status.c_str(), "w");
     if (!PlacesAreOurs()) {
         Status("error: the probed places are not inside the game memory (%p)", static_cast<void*>(g_memory));
+        std::fprintf(stderr, "sim: the probed places are not inside the game memory at %p; was the image moved?\n",
+                     static_cast<void*>(g_memory));
         return 3;
     }
     WNDCLASSA wc = {};

@@ -25,8 +25,8 @@ bool ParsePlan(int argc, char** argv, SimPlan* plan, std::string* error) {
             return false;
         }
         const char* text = argv[++i];
-        if (name == "--player") {
-            plan->player = text;
+        if (name == "--player" || name == "--map" || name == "--mode") {
+            (name == "--player" ? plan->player : name == "--map" ? plan->map : plan->mode) = text;
             continue;
         }
         if (name == "--status") {

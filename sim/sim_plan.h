@@ -1,4 +1,8 @@
-// What the simulated game plays, from its command line. Times are seconds from launch.
+// What the simulated game plays, from its command line. Times are seconds from launch. Example:
+//   sim.exe --games 2 --start-after 3 --length 100 --gap 5 --exit-after 250 --apm 120 --status Z:\tmp\s.txt
+// Each game writes slot A (--player), slot B (--map) and slot C (--mode) with their echoes at its start,
+// the start word a moment later, and the end word at its end. The status log has one line per event
+// ("game N started", "game N ended keys=.. clicks=..", "slotB cleared" when Cadro clears a mark).
 #pragma once
 
 #include <string>
@@ -15,7 +19,9 @@ struct SimPlan {
     int cornerClicksPerMinute = 0;  // clicks in the minimap corner (not counted)
     double chatEvery = 0;     // every so many seconds a chat line: Enter, five letters, Enter
     double inputAfter = 0;    // input starts this long into each game
-    std::string player = "Player";
+    std::string player = "Player";  // slot A
+    std::string map = "Lost Temple";  // slot B and its echo
+    std::string mode = "Melee";       // slot C and its echo
     std::string status;       // file for the status log; empty: none
 
     double GameStart(int game) const { return startAfter + game * (length + gap); }

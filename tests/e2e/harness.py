@@ -226,6 +226,8 @@ class E2ETestCase(unittest.TestCase):
 
     def _stop_everything(self):
         if any(p.name == "cadro.exe" and p.running() for p in self.processes):
+            with open(os.path.join(self.artifacts, "cadro-log.txt"), "w") as f:
+                f.write(self.driver("log").out)
             self.driver("close")  # a clean end saves the settings, as a real user's would
             for p in self.processes:
                 if p.name == "cadro.exe":
