@@ -34,7 +34,7 @@ EXPECTED_RESOURCES = {
 ABOUT_CONTROLS = [
     (-1, STATIC, 128, 11, 10, 20, 20, 0x50000003),
     (1004, STATIC, "", 42, 10, 105, 8, 0x50020080),
-    (-1, STATIC, "Copyright (c) 2026 the Cadro developers", 41, 25, 106, 8, 0x50020000),
+    (-1, STATIC, "(c) 2026 the Cadro developers", 41, 25, 106, 8, 0x50020000),
     (1, BUTTON, "OK", 82, 84, 50, 14, 0x50030001),
     (-1, STATIC, "Thanks to everyone for suggestions, bugs, beta-testing, etc.", 15, 44, 193, 12, 0x50020000),
     (-1, STATIC, "For updates, please check out", 15, 59, 182, 10, 0x50020000),
