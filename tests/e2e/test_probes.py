@@ -131,5 +131,25 @@ class ProbeTest(harness.E2ETestCase):
         self.assertEqual(texts(self.log()).count("Game started"), 2)
 
 
+    def test_a_measured_game_counts_the_players_keys_and_field_clicks(self):
+        # Input begins after Cadro's 80-second warm-up, so every injected action is one Cadro keeps.
+        sim, status = self.start_sim("--games", 1, "--start-after", 3, "--length", 100, "--input-after", 82,
+                                     "--apm", 120, "--clicks", 60, "--corner-clicks", 60, "--exit-after", 110)
+        self.start_cadro()
+        self.wait_log("Game started", 15)
+        log = texts(self.wait_log("Highest APM", 110))
+        ended = next(line for line in status_lines(status) if line.startswith("game 1 ended"))
+        sent = dict(item.split("=") for item in ended.split()[3:])
+        keys, clicks, corner = int(sent["keys"]), int(sent["clicks"]), int(sent["corner"])
+        self.assertGreater(keys, 30, ended)
+        self.assertGreater(corner, 10, ended)
+        summary = next(line for line in log if line.startswith("APM = "))
+        apm, actions = (int(n) for n in summary[len("APM = "):].replace("(", "").split()[:2])
+        self.assertEqual(actions, keys + clicks, f"{summary} vs {ended}")
+        # About 20 s of counted play after the warm-up, with the 8 % correction of a rate above 150.
+        low, high = (actions * 60000 // ms * 92 // 100 for ms in (21000, 19000))
+        self.assertTrue(low <= apm <= high, f"{summary}: expected {low}..{high}")
+
+
 if __name__ == "__main__":
     harness.main()
