@@ -62,9 +62,13 @@ class Session:
     def _start_private(self, arch):
         self.own_dir = tempfile.mkdtemp(prefix="cadro-e2e.")
         atexit.register(self.stop)
-        # ctest's timeout and Ctrl-C end the run with a signal: clean up then as well.
-        for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
-            signal.signal(sig, lambda *_: sys.exit(1))
+        # A timeout or Ctrl-C ends the run with a signal: stop the tests (unittest lets only
+        # KeyboardInterrupt through) so that the clean-up at exit still runs.
+        def interrupt(*_):
+            raise KeyboardInterrupt
+
+        for sig in (signal.SIGTERM, signal.SIGHUP):
+            signal.signal(sig, interrupt)
         self.env["WINEARCH"] = "win64" if arch == "x86_64" else "win32"
         self.env["WINEPREFIX"] = os.path.join(self.own_dir, "prefix")
         n = next(n for n in range(90, 200)
@@ -86,6 +90,7 @@ class Session:
         if self.own_dir is None:
             return
         subprocess.run([WINESERVER, "-k"], env=self.env, capture_output=True)
+        self.wait_idle(10)
         if self.xvfb:
             self.xvfb.kill()
             self.xvfb.wait()
