@@ -20,6 +20,7 @@ namespace {
 constexpr WPARAM kExitCommand = 1002;  // Cadro's Exit button
 constexpr DWORD kWindowMs = 20000;
 constexpr DWORD kStepMs = 1000;
+constexpr char kSummary[] = " actions)";  // the end of a game's summary line, "APM = %d (%d actions)"
 
 void Progress(const char* format, const char* text = "") {
     std::fprintf(stderr, "bench: ");
@@ -37,13 +38,20 @@ std::string BinDir() {
 
 std::string Program(const char* name) { return "\"" + BinDir() + name + "\""; }
 
-// The simulated game: one long game, then the short ones, each player at the same rate.
-std::string SimCommand(const BenchOptions& o) {
-    char args[256];
-    std::snprintf(args, sizeof args, " --apm %d --games %d:%d", o.apm, o.gameSeconds, 1);
-    std::string command = Program("sim.exe") + args;
-    std::snprintf(args, sizeof args, ",%d:%d", o.shortSeconds, o.shortGames);
-    return command + args;
+// The simulated game playing `games` games of `seconds` each at the given rate: two thirds letter keys,
+// one third clicks in the playing field, all of them actions for Cadro. The first game starts late enough
+// for Cadro to have linked: a game already under way when it links is not seen.
+std::string SimCommand(int games, int seconds, int apm) {
+    char args[160];
+    std::snprintf(args, sizeof args, " --games %d --start-after 10 --length %d --gap 5 --apm %d --clicks %d", games,
+                  seconds, apm - apm / 3, apm / 3);
+    return Program("sim.exe") + args;
+}
+
+// The game's window covers the screen's top-left corner (640 x 480), where its clicks land: other windows
+// go to the right of it, so that no click presses one of their buttons.
+void MoveAside(HWND window, int y) {
+    SetWindowPos(window, nullptr, 660, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 struct Launch {
@@ -66,7 +74,7 @@ void MeasureStartup(BenchResult& r) {
             HWND w = c.WaitWindow(l->windowClass, l->title, kWindowMs);
             if (w && round > 0)
                 (l == &kCadro ? r.cadroStartup : r.baselineStartup).push_back(c.startSeconds);
-            c.Stop(w, l->closeMessage, l->closeParam);
+            c.Stop(l->closeMessage, l->closeParam);
         }
     }
 }
@@ -84,12 +92,17 @@ public:
     Watch(BenchResult& r, Child& cadro, Child& baseline, HWND game, CadroLog& log, InputProbe& probe)
         : r_(r), cadro_(cadro), baseline_(baseline), game_(game), log_(log), probe_(probe) {}
 
+    void SetGame(HWND game) { game_ = game; }
+
     // Steps until done() holds; false (with the reason kept) when seconds pass first or a program ends.
     bool Until(const std::function<bool()>& done, double seconds, const char* what) {
         int64_t begin = QpcNow();
         for (int step = 0;; ++step) {
             if (step % 2 == 0 && !log_.Poll())
                 return Fail("Cadro's window went away", what);
+            // Cadro's memory after every game, to tell a step at a relink from a growth per game.
+            if (static_cast<size_t>(log_.Count("Game finished")) > r_.perGame.size())
+                r_.perGame.push_back(cadro_.Sample());
             if (done())
                 return true;
             if (!cadro_.Running() || !baseline_.Running())
@@ -110,8 +123,8 @@ public:
     CpuMark Mark() const {
         CpuMark m;
         m.wall = QpcSeconds(QpcNow());
-        m.cadro = cadro_.Sample().cpuSeconds;
-        m.baseline = baseline_.Sample().cpuSeconds;
+        m.cadro = cadro_.CpuSeconds();
+        m.baseline = baseline_.CpuSeconds();
         m.taken = true;
         return m;
     }
@@ -137,13 +150,50 @@ private:
     InputProbe& probe_;
 };
 
-void MeasureGames(BenchResult& r) {
+// Starts the simulated game and waits for its window; null when it did not appear.
+HWND StartSim(Child& sim, int games, int seconds, int apm) {
+    return sim.Start(SimCommand(games, seconds, apm)) ? sim.WaitWindow("SWarClass", nullptr, kWindowMs) : nullptr;
+}
+
+// The long game and the short ones, each series in a game process of its own (the simulated game plays
+// games of one length), with Cadro running throughout and linking again to the second.
+void PlayGames(BenchResult& r, Watch& watch, const CadroLog& log, Child& sim) {
     const BenchOptions& o = r.options;
+    auto finished = [&log](int n) { return [&log, n] { return log.Count("Game finished") >= n; }; };
+    Progress("linking");
+    if (!watch.Until([&] { return log.Count("Waiting for game...") > 0; }, 30, "Cadro to link"))
+        return;
+    watch.TakeUsage();
+    if (!watch.Until([&] { return log.Count("Game started") > 0; }, 60, "the long game"))
+        return;
+    r.gameStart = watch.Mark();
+    Progress("long game started");
+    if (!watch.Until(finished(1), o.gameSeconds + 60, "the end of the long game"))
+        return;
+    r.gameEnd = watch.Mark();
+    watch.TakeUsage();
+    r.firstSummary = log.Last(kSummary);
+    Progress("long game finished: %s", r.firstSummary.c_str());
+    if (o.shortGames <= 0)
+        return;
+    sim.Stop(WM_CLOSE, 0);
+    Child shortSim;
+    HWND game = StartSim(shortSim, o.shortGames, o.shortSeconds, o.apm);
+    if (!game)
+        return void(r.failure = "the second simulated game did not start");
+    watch.SetGame(game);
+    if (!watch.Until(finished(1 + o.shortGames), o.shortGames * (o.shortSeconds + 30.0) + 60, "the short games"))
+        return;
+    r.shortEnd = watch.Mark();
+    watch.TakeUsage();
+    Progress("short games finished");
+    shortSim.Stop(WM_CLOSE, 0);
+}
+
+void MeasureGames(BenchResult& r) {
     Child sim, baseline, cadro;
     // Cadro must find the game when it starts: the game goes first.
-    if (!sim.Start(SimCommand(o)))
-        return void(r.failure = "the simulated game did not start");
-    HWND game = sim.WaitWindow("SWarClass", nullptr, kWindowMs);
+    HWND game = StartSim(sim, 1, r.options.gameSeconds, r.options.apm);
     HWND base = baseline.Start(Program(kBaseline.exe)) ? baseline.WaitWindow("#32770", "Baseline", kWindowMs) : nullptr;
     HWND main = cadro.Start(Program(kCadro.exe)) ? cadro.WaitWindow("#32770", "Cadro!", kWindowMs) : nullptr;
     InputProbe probe;
@@ -152,35 +202,17 @@ void MeasureGames(BenchResult& r) {
     else if (!probe.Start())
         r.failure = "the bench's own hook could not be installed";
     if (r.failure.empty()) {
+        MoveAside(main, 0);
+        MoveAside(base, 560);
+        SetForegroundWindow(game);
         r.gdiFromTable = !GuiResourcesWork();
+        r.cpuFromList = OnWine();
         CadroLog log(main);
         Watch watch(r, cadro, baseline, game, log, probe);
-        SetForegroundWindow(game);
-        auto finished = [&](int n) { return [&log, n] { return log.Count("Game finished") >= n; }; };
-        Progress("linking");
-        if (watch.Until([&] { return log.Count("Waiting for game...") > 0; }, 30, "Cadro to link")) {
-            watch.TakeUsage();
-            Progress("waiting for the first game");
-        }
-        if (r.failure.empty() && watch.Until([&] { return log.Count("Game started") > 0; }, 60, "the long game")) {
-            r.gameStart = watch.Mark();
-            Progress("long game started");
-        }
-        if (r.failure.empty() && watch.Until(finished(1), o.gameSeconds + 60, "the end of the long game")) {
-            r.gameEnd = watch.Mark();
-            watch.TakeUsage();
-            r.firstSummary = log.Last("APM = ");
-            Progress("long game finished: %s", r.firstSummary.c_str());
-        }
-        if (r.failure.empty() &&
-            watch.Until(finished(1 + o.shortGames), o.shortGames * (o.shortSeconds + 30.0) + 60, "the short games")) {
-            r.shortEnd = watch.Mark();
-            watch.TakeUsage();
-            Progress("short games finished");
-        }
+        PlayGames(r, watch, log, sim);
         probe.CollectCosts();
         r.gamesFinished = log.Count("Game finished");
-        r.summaries = log.Count("APM = ");
+        r.summaries = log.Count(kSummary);
     }
     probe.Stop();
     r.costMicros = probe.CostMicros();
@@ -189,9 +221,9 @@ void MeasureGames(BenchResult& r) {
     r.posted = probe.posted();
     r.dropped = probe.dropped();
     r.skippedCosts = probe.skippedCosts();
-    cadro.Stop(main, kCadro.closeMessage, kCadro.closeParam);
-    baseline.Stop(base, kBaseline.closeMessage, kBaseline.closeParam);
-    sim.Stop(game, WM_CLOSE, 0);
+    cadro.Stop(kCadro.closeMessage, kCadro.closeParam);
+    baseline.Stop(kBaseline.closeMessage, kBaseline.closeParam);
+    sim.Stop(WM_CLOSE, 0);
 }
 
 }  // namespace

@@ -25,8 +25,10 @@ struct BenchResult {
     std::vector<double> cadroStartup, baselineStartup;  // seconds to a visible window
     CpuMark gameStart, gameEnd, shortEnd;
     Usage cadroUse[3], baselineUse[3];  // at the start, after the long game, after the short ones
+    std::vector<Usage> perGame;         // Cadro's, after each game
     int usageTaken = 0;
     bool gdiFromTable = false;
+    bool cpuFromList = false;
     std::vector<double> costMicros, delayMicros;
     unsigned long probes = 0, posted = 0, dropped = 0, skippedCosts = 0, refocus = 0;
     int gamesFinished = 0, summaries = 0;

@@ -77,10 +77,61 @@ constexpr size_t kGdiEntries = 0x10000;
 constexpr size_t kPebGdiTable = sizeof(void*) == 8 ? 0xF8 : 0x94;
 
 using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+using QuerySystem = NTSTATUS(NTAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+
+template <class Function>
+Function Ntdll(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name)));
+}
+
+// The head of one SYSTEM_PROCESS_INFORMATION entry, the same for both widths up to the times.
+struct ProcessEntry {
+    ULONG nextEntryOffset;
+    ULONG threads;
+    uint8_t unused[24];
+    LARGE_INTEGER createTime, userTime, kernelTime;
+};
+
+// User + kernel seconds of pid from the system's process list; 0 when it is not there.
+double ListedCpuSeconds(DWORD pid) {
+    static auto query = Ntdll<QuerySystem>("NtQuerySystemInformation");
+    static std::vector<uint8_t> buffer(1 << 18);
+    ULONG length = 0;
+    NTSTATUS status;
+    while ((status = query(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length)) ==
+           static_cast<NTSTATUS>(0xC0000004L))  // STATUS_INFO_LENGTH_MISMATCH
+        buffer.resize(buffer.size() * 2);
+    if (status != 0)
+        return 0;
+    for (size_t at = 0;;) {
+        auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(&buffer[at]);
+        if (reinterpret_cast<uintptr_t>(entry->UniqueProcessId) == pid) {
+            auto* head = reinterpret_cast<const ProcessEntry*>(entry);
+            return static_cast<double>(head->userTime.QuadPart + head->kernelTime.QuadPart) / 1e7;
+        }
+        if (!entry->NextEntryOffset)
+            return 0;
+        at += entry->NextEntryOffset;
+    }
+}
+
+// Private bytes counted as Windows defines them: the committed private regions of the address space.
+size_t CommittedPrivate(HANDLE process) {
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (const char* at = nullptr; VirtualQueryEx(process, at, &region, sizeof region) == sizeof region;) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            total += region.RegionSize;
+        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+        if (next <= at)
+            break;
+        at = next;
+    }
+    return total;
+}
 
 unsigned long CountGdiTable(HANDLE process) {
-    static auto query = reinterpret_cast<QueryProcess>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    static auto query = Ntdll<QueryProcess>("NtQueryInformationProcess");
     PROCESS_BASIC_INFORMATION basic{};
     ULONG length = 0;
     if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, &length) != 0)
@@ -135,6 +186,7 @@ HWND Child::WaitWindow(const char* windowClass, const char* titlePrefix, DWORD t
     for (;;) {
         EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&q));
         if (q.found) {
+            window_ = q.found;
             startSeconds = QpcSeconds(QpcNow() - started_);
             return q.found;
         }
@@ -144,11 +196,16 @@ HWND Child::WaitWindow(const char* windowClass, const char* titlePrefix, DWORD t
     }
 }
 
+double Child::CpuSeconds() const {
+    if (OnWine())
+        return ListedCpuSeconds(pid_);
+    FILETIME created, exited, kernel, user;
+    return GetProcessTimes(process_, &created, &exited, &kernel, &user) ? Seconds(kernel) + Seconds(user) : 0;
+}
+
 Usage Child::Sample() const {
     Usage u;
-    FILETIME created, exited, kernel, user;
-    if (GetProcessTimes(process_, &created, &exited, &kernel, &user))
-        u.cpuSeconds = Seconds(kernel) + Seconds(user);
+    u.cpuSeconds = CpuSeconds();
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
     if (GetProcessMemoryInfo(process_, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory)) {
@@ -156,16 +213,17 @@ Usage Child::Sample() const {
         u.privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
         u.workingSet = memory.WorkingSetSize;
     }
+    u.committed = CommittedPrivate(process_);
     u.gdi = GdiObjects(process_);
     u.user = UserObjects(process_, pid_);
     return u;
 }
 
-void Child::Stop(HWND window, UINT closeMessage, WPARAM wParam) {
+void Child::Stop(UINT closeMessage, WPARAM wParam) {
     if (!process_)
         return;
-    if (window && IsWindow(window))
-        PostMessageA(window, closeMessage, wParam, 0);
+    if (window_ && IsWindow(window_))
+        PostMessageA(window_, closeMessage, wParam, 0);
     if (WaitForSingleObject(process_, 10000) == WAIT_TIMEOUT) {
         std::fprintf(stderr, "bench: pid %lu did not end, terminating it\n", pid_);
         TerminateProcess(process_, 1);
@@ -174,6 +232,11 @@ void Child::Stop(HWND window, UINT closeMessage, WPARAM wParam) {
 }
 
 bool Child::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+bool OnWine() {
+    static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
 
 bool GuiResourcesWork() {
     static const bool works = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) != 0;
