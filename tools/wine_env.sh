@@ -51,9 +51,13 @@ wine_session_start() {
 }
 
 wine_session_stop() {
-    [ -n "${WINEPREFIX:-}" ] && /usr/lib/wine/wineserver -k 2>/dev/null
-    [ -n "${CADRO_XVFB_PID:-}" ] && kill "$CADRO_XVFB_PID" 2>/dev/null && wait "$CADRO_XVFB_PID" 2>/dev/null
-    [ -n "${CADRO_SESSION:-}" ] && rm -rf "$CADRO_SESSION"
+    # Runs from EXIT traps under set -e: nothing here may fail the script.
+    if [ -n "${WINEPREFIX:-}" ]; then /usr/lib/wine/wineserver -k 2>/dev/null || true; fi
+    if [ -n "${CADRO_XVFB_PID:-}" ]; then
+        kill "$CADRO_XVFB_PID" 2>/dev/null || true
+        wait "$CADRO_XVFB_PID" 2>/dev/null || true
+    fi
+    if [ -n "${CADRO_SESSION:-}" ]; then rm -rf "$CADRO_SESSION" || true; fi
     CADRO_XVFB_PID=""
     CADRO_SESSION=""
     return 0
