@@ -64,6 +64,11 @@ class LinkTest(harness.E2ETestCase):
         """How many lines the log has. One message to Cadro: reading the whole log takes two a line, and
         each is answered only at Cadro's next pump, every 125 ms while waiting and 250 ms in a game."""
         result = self.driver("count")
+        if not result.ok:
+            # Seen once under load: a driver.exe run that printed nothing. Ask once more before failing.
+            print(f"driver count failed ({result}); asking again", flush=True)
+            time.sleep(0.2)
+            result = self.driver("count")
         self.assertTrue(result.ok, f"driver count: {result}")
         return int(result.out)
 
