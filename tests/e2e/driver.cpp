@@ -190,10 +190,11 @@ int main(int argc, char** argv) {
     } else if (cmd == "click" && item) {
         ok = PostMessageW(item, BM_CLICK, 0, 0);  // posted: a click may start a modal loop in Cadro
     } else if (cmd == "settext" && item && need(2)) {
-        ok = SetWindowTextA(item, argv[3]);
+        // Another process's control: only the message reaches its text, not SetWindowText.
+        ok = SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3])) != 0;
     } else if (cmd == "gettext" && item) {
         char text[512] = "";
-        GetWindowTextA(item, text, sizeof text);
+        SendMessageA(item, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
         std::printf("%s\n", text);
     } else if (cmd == "checked" && item) {
         ok = Print(SendMessageW(item, BM_GETCHECK, 0, 0) == BST_CHECKED);
