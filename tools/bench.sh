@@ -15,7 +15,8 @@ esac
 
 bash tools/setup.sh
 source tools/wine_env.sh
-cadro_build "$CADRO_ARCH"
+# The build talks on stderr, so stdout carries the table alone.
+cadro_build "$CADRO_ARCH" >&2
 
 trap wine_session_stop EXIT
 wine_session_start

@@ -64,14 +64,17 @@ struct Launch {
 constexpr Launch kCadro = {"cadro.exe", "#32770", "Cadro!", WM_COMMAND, kExitCommand};
 constexpr Launch kBaseline = {"baseline.exe", "#32770", "Baseline", WM_CLOSE, 0};
 
+// Starts the program and waits for its window; null when it did not appear.
+HWND StartWatched(Child& c, const Launch& l) {
+    return c.Start(Program(l.exe)) ? c.WaitWindow(l.windowClass, l.title, kWindowMs) : nullptr;
+}
+
 // Start-up to a visible window, the two programs in turn; the first round warms the prefix and is not kept.
 void MeasureStartup(BenchResult& r) {
     for (int round = 0; round <= r.options.startupRuns; ++round) {
         for (const Launch* l : {&kCadro, &kBaseline}) {
             Child c;
-            if (!c.Start(Program(l->exe)))
-                return;
-            HWND w = c.WaitWindow(l->windowClass, l->title, kWindowMs);
+            HWND w = StartWatched(c, *l);
             if (w && round > 0)
                 (l == &kCadro ? r.cadroStartup : r.baselineStartup).push_back(c.startSeconds);
             c.Stop(l->closeMessage, l->closeParam);
@@ -194,8 +197,8 @@ void MeasureGames(BenchResult& r) {
     Child sim, baseline, cadro;
     // Cadro must find the game when it starts: the game goes first.
     HWND game = StartSim(sim, 1, r.options.gameSeconds, r.options.apm);
-    HWND base = baseline.Start(Program(kBaseline.exe)) ? baseline.WaitWindow("#32770", "Baseline", kWindowMs) : nullptr;
-    HWND main = cadro.Start(Program(kCadro.exe)) ? cadro.WaitWindow("#32770", "Cadro!", kWindowMs) : nullptr;
+    HWND base = StartWatched(baseline, kBaseline);
+    HWND main = StartWatched(cadro, kCadro);
     InputProbe probe;
     if (!game || !base || !main)
         r.failure = "a window did not appear";
