@@ -1,0 +1,18 @@
+// The history's file formats: history.csv (one row a game, RFC 4180 quoting, UTF-8) and a game's
+// timeline file (one row a second). Readers skip what they cannot parse; they never fail a whole file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "history/record.h"
+
+// The header row and one game's row, each ending in CRLF.
+std::string HistoryHeader();
+std::string HistoryRow(const GameRecord& game);
+// Every row of a history file that parses, oldest first; the header, torn and foreign rows are skipped.
+std::vector<GameRecord> ParseHistory(const std::string& text);
+
+// A timeline file's whole text, and its samples back (rows that do not parse are skipped).
+std::string TimelineText(const std::vector<Sample>& samples);
+std::vector<Sample> ParseTimeline(const std::string& text);
