@@ -2,8 +2,12 @@
 # Installs every Debian package the build, the demo and the tests need; skips what is present.
 set -euo pipefail
 
-PKGS=(cmake make wine wine32:i386 wine64 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
-      xvfb xdotool x11-utils x11-apps imagemagick xauth googletest sox zip python3)
+# Both mingw-w64 toolchains: the release is 32-bit, and the tests run the 64-bit build where the kernel
+# cannot run 32-bit code. Chromium renders the game report in the browser tests.
+PKGS=(cmake make wine wine32:i386 wine64
+      g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
+      g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+      xvfb xdotool x11-utils x11-apps imagemagick xauth googletest sox zip python3 chromium)
 
 missing=()
 for p in "${PKGS[@]}"; do

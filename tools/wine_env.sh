@@ -2,7 +2,10 @@
 # the matching build folder. 32-bit Windows programs need the kernel's 32-bit emulation; where it is
 # off, the same code is built for 64-bit Windows and run by wine64.
 CADRO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+# The tests, the demo and the benchmark run the 64-bit build under wine64 on every machine, so that CI and
+# a new user's machine run the same thing whether or not their kernel runs 32-bit code. CADRO_ARCH=i686
+# runs the 32-bit build instead, where 32-bit Wine can start.
+if [ "${CADRO_ARCH:-x86_64}" = i686 ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
     CADRO_ARCH=i686
     CADRO_WINE=/usr/lib/wine/wine
     export WINEARCH=win32
@@ -16,12 +19,23 @@ export CADRO_ROOT CADRO_ARCH CADRO_WINE CADRO_BUILD
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winealsa.drv,winepulse.drv="
 
-# cadro_build ARCH: configures (once) and builds one architecture.
+# cadro_build ARCH: configures (when the folder has no finished configuration) and builds one
+# architecture. The Makefile is the last thing a configure writes, so a configure that failed or was
+# interrupted leaves none; its half-made cache is removed, and the next run configures afresh.
 cadro_build() {
     local arch="$1" dir="$CADRO_ROOT/build/$1"
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$CADRO_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$CADRO_ROOT/cmake/mingw-$arch.cmake" \
-            -DCMAKE_BUILD_TYPE=Release -DCADRO_TESTS="${CADRO_TESTS:-ON}" >/dev/null
+    local tests="${CADRO_TESTS:-ON}"
+    if [ ! -f "$dir/Makefile" ] || [ ! -f "$dir/CMakeCache.txt" ] ||
+        ! grep -qx "CADRO_TESTS:BOOL=$tests" "$dir/CMakeCache.txt"; then
+        mkdir -p "$dir"
+        rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+        if ! cmake -S "$CADRO_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$CADRO_ROOT/cmake/mingw-$arch.cmake" \
+            -DCMAKE_BUILD_TYPE=Release -DCADRO_TESTS="$tests" >"$dir.configure.log" 2>&1; then
+            cat "$dir.configure.log" >&2
+            rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles" "$dir/Makefile"
+            echo "build: configuring $dir failed (see above); the next run configures again" >&2
+            return 1
+        fi
     fi
     cmake --build "$dir" -j"$(nproc)" -- --no-print-directory
 }
