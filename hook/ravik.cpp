@@ -2,7 +2,7 @@
 // never holds up the system's input: the callbacks only filter and post. The thread puts in fresh hooks
 // every second, which also brings back a hook the system removed silently; such a removal shows when
 // unhooking the old handle fails. Every global is constant-initialised, so loading runs no constructors.
-#include "hook/ravik.h"
+#include "hook/ravik_test.h"
 
 #include <atomic>
 #include <cstdint>
@@ -228,6 +228,7 @@ DWORD nvHookWin::SetMyHook(bool install, HWND target) {
     return g_thread || StartThread() ? 1 : 0;
 }
 
+#ifdef RAVIK_TEST_BUILD
 extern "C" RAVIK_API void RavikGetStats(RavikStats* stats) {
     if (!stats)
         return;
@@ -249,3 +250,4 @@ extern "C" RAVIK_API void RavikTestDropHooks() {
     UnhookWindowsHookEx(g_keyboardHook.load());
     UnhookWindowsHookEx(g_mouseHook.load());
 }
+#endif  // RAVIK_TEST_BUILD

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "hook/ravik.h"
+#include "hook/ravik_test.h"
 
 namespace {
 

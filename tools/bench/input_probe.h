@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include "hook/ravik.h"
+#include "hook/ravik_test.h"
 
 class InputProbe {
 public:
