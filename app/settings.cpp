@@ -97,5 +97,7 @@ void CMeterDlg::OnBrowseSound() {
     m_strLastDir = chooser.GetPathName();
     m_strSound = chooser.GetPathName();
     app->WriteProfileString(kSection, "LASTDIR", m_strLastDir);
-    UpdateData(FALSE);
+    // Only the sound field: a transfer of every member would undo what the player has typed into the
+    // other fields and not yet applied.
+    ::SetDlgItemTextA(m_hWnd, IDC_SOUND, m_strSound);
 }

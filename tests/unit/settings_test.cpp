@@ -628,6 +628,19 @@ TEST_F(BrowseTest, ChosenFileSetsTheFieldAndTheLastFolderAndTheNextBrowseStartsT
     EXPECT_EQ(std::string(dlg->m_strSound), wav);
 }
 
+TEST_F(BrowseTest, ChoosingAFileKeepsWhatWasTypedInTheOtherFields) {
+    ::SetDlgItemTextA(dlg->m_hWnd, IDC_APMLIMIT, "120");
+    ::SetDlgItemTextA(dlg->m_hWnd, IDC_BEEPEVERY, "not yet a number");
+    ::SendDlgItemMessageA(dlg->m_hWnd, IDC_SHOWTIMER, BM_SETCHECK, BST_CHECKED, 0);
+    const int limit = dlg->m_nApmLimit;
+    Browse(wav);
+    EXPECT_EQ(FieldText(dlg->m_hWnd, IDC_SOUND), wav);
+    EXPECT_EQ(FieldText(dlg->m_hWnd, IDC_APMLIMIT), "120");
+    EXPECT_EQ(FieldText(dlg->m_hWnd, IDC_BEEPEVERY), "not yet a number");
+    EXPECT_EQ(::SendDlgItemMessageA(dlg->m_hWnd, IDC_SHOWTIMER, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(dlg->m_nApmLimit, limit) << "the typed limit takes effect at the next transfer, as before";
+}
+
 TEST_F(BrowseTest, CancelChangesNothing) {
     PutText("LASTDIR", wav);
     const std::string sound(dlg->m_strSound);
