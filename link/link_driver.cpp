@@ -75,6 +75,7 @@ bool RunGameLink(HWND mainWindow) {
             again = g_pMainDlg && g_pMainDlg->MeasureGame(process);
         } catch (...) {
             again = false;  // ends the link as if the game had closed
+            os.ClearOverlay();  // the measurement's own clear was skipped
         }
     }
     os.SetInputHook(false, nullptr);

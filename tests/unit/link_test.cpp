@@ -1,6 +1,8 @@
 // The link driver on a fake system: searching, settling, opening, hooking and the paths that end it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/res/resource.h"
 #include "link/link.h"
 #include "tests/unit/fake_os.h"
@@ -119,6 +121,17 @@ TEST_F(LinkTest, FaultInsideTheMeasurementEndsTheLinkCleanly) {
     EXPECT_TRUE(HookBalanced());
     EXPECT_EQ(os.closeCalls, 1);
     EXPECT_EQ(Log(), (std::vector<std::string>{"Waiting for game..."}));
+}
+
+TEST_F(LinkTest, FaultInTheMiddleOfAGameTakesItsLinesOffTheScreen) {
+    os.StartGame(1000);
+    os.At(20000, [&] { os.readsThrow = true; });
+    EXPECT_TRUE(RunGameLink(Main()));
+    ASSERT_FALSE(os.drawn.empty());
+    EXPECT_TRUE(std::any_of(os.drawn.begin(), os.drawn.end(), [](const Drawn& d) { return d.row == 0; }))
+        << "the game was drawn before the fault";
+    EXPECT_EQ(os.drawn.back(), (Drawn{0, "", -1})) << "the last line stayed on the screen";
+    EXPECT_TRUE(HookBalanced());
 }
 
 TEST_F(LinkTest, GamesFollowOneAnotherUnderOneLink) {
