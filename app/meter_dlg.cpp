@@ -100,10 +100,14 @@ void CMeterDlg::OnPaint() {
     SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     GetClientRect(&client);
+    DrawIconCentred(dc, client, m_hIcon);
+    ::EndPaint(m_hWnd, &paint);
+}
+
+void DrawIconCentred(HDC dc, const RECT& client, HICON icon) {
     int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
     int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-    ::DrawIcon(dc, x, y, m_hIcon);
-    ::EndPaint(m_hWnd, &paint);
+    ::DrawIcon(dc, x, y, icon);
 }
 
 HCURSOR CMeterDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }

@@ -87,3 +87,5 @@ extern char g_szBanner[128];
 
 // Time-stamped line in the event log; cut to fit the 128-byte line.
 void LogLine(const char* text);
+// Draws the icon in the middle of a client area, as the minimised window shows it.
+void DrawIconCentred(HDC dc, const RECT& client, HICON icon);

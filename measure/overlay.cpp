@@ -89,19 +89,23 @@ void DrawOverlayText(const char* text, int rowOffset) {
     g_surfaceBlank = false;
 
     HDC dc = ::GetDC(surface);
+    DrawOverlayLine(dc, line, rowOffset);
+    ::ReleaseDC(surface, dc);
+}
+
+void DrawOverlayLine(HDC dc, const char* text, int rowOffset) {
     RECT rect = {0, rowOffset, kOverlayWidth, rowOffset + kOverlayRowHeight};
     CFont* font = g_pMainDlg ? g_pMainDlg->m_pFontSmall.get() : nullptr;
     HGDIOBJ oldFont = font && font->GetSafeHandle() ? ::SelectObject(dc, font->GetSafeHandle()) : nullptr;
     int oldMode = ::SetBkMode(dc, OPAQUE);
     COLORREF oldText = ::SetTextColor(dc, RGB(255, 255, 255));
     COLORREF oldBack = ::SetBkColor(dc, RGB(0, 0, 0));
-    ::DrawTextA(dc, line, -1, &rect, DT_SINGLELINE);
+    ::DrawTextA(dc, text, -1, &rect, DT_SINGLELINE);
     ::SetBkColor(dc, oldBack);
     ::SetBkMode(dc, oldMode);
     ::SetTextColor(dc, oldText);
     if (oldFont)
         ::SelectObject(dc, oldFont);
-    ::ReleaseDC(surface, dc);
 }
 
 void ClearOverlaySurface() {

@@ -18,6 +18,8 @@ constexpr int kOverlayTimerRow = 18;
 std::unique_ptr<CFont> CreateOverlayFont();
 // Draws text at the row offset in the main window's overlay font.
 void DrawOverlayText(const char* text, int rowOffset);
+// The drawing step itself, into dc: every state it changes (font, colours, mode) is put back.
+void DrawOverlayLine(HDC dc, const char* text, int rowOffset);
 void ClearOverlaySurface();
 // Destroys the surface (it is created again by the next draw).
 void DestroyOverlaySurface();

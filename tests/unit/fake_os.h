@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/meter_dlg.h"
+#include "link/link.h"
 #include "link/os.h"
 
 struct Drawn {
@@ -42,7 +43,7 @@ public:
     uint8_t PeekByte(uint32_t heldAddress) const;
     // Writes the five texts and the start word of a game that every probe recognises.
     void StartGame(uint64_t at, const char* name = "Player");
-    void EndGame(uint64_t at) { At(at, [this] { PokeWord(0x443c50, 1); }); }
+    void EndGame(uint64_t at) { At(at, [this] { PokeWord(kEndWord, 1); }); }
 
     // --- what the program did ---
     std::vector<Drawn> drawn;

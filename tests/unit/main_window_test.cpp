@@ -1,6 +1,7 @@
 // The main window's own behaviour, checked from inside the program's process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/res/resource.h"
@@ -73,11 +74,59 @@ TEST_F(MainWindowTest, WarningBoxFollowsTheDisplayBox) {
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dlg->m_hWnd, IDC_SHOWALERT)));
 }
 
+namespace {
+
+// Draws into a 32-bpp picture of the given size and returns the box around every pixel drawn.
+template <class Draw>
+RECT InkBox(SIZE size, Draw draw) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP picture = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(dc, picture);
+    const uint32_t background = 0x123456;  // in no pixel of the icon
+    auto* pixels = static_cast<uint32_t*>(bits);
+    std::fill_n(pixels, size.cx * size.cy, background);
+    draw(dc);
+    ::GdiFlush();
+    RECT box = {size.cx, size.cy, -1, -1};
+    for (int y = 0; y < size.cy; ++y)
+        for (int x = 0; x < size.cx; ++x)
+            if ((pixels[y * size.cx + x] & 0xFFFFFF) != background) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x + 1);
+                box.bottom = std::max<LONG>(box.bottom, y + 1);
+            }
+    ::SelectObject(dc, old);
+    ::DeleteObject(picture);
+    ::DeleteDC(dc);
+    return box;
+}
+
+}  // namespace
+
 TEST_F(MainWindowTest, PaintsItsIconCentredWhileMinimised) {
+    // The icon's own ink, drawn at the origin: its corners are transparent.
+    RECT own = InkBox({32, 32}, [&](HDC dc) { ::DrawIcon(dc, 0, 0, dlg->m_hIcon); });
+    ASSERT_GT(own.right - own.left, 16) << "the icon draws nothing";
+    // The paint handler's drawing: the same ink, moved to the middle of the client area.
+    for (SIZE client : {SIZE{160, 100}, SIZE{33, 33}, SIZE{101, 64}}) {
+        RECT area = {0, 0, client.cx, client.cy};
+        RECT ink = InkBox(client, [&](HDC dc) { DrawIconCentred(dc, area, dlg->m_hIcon); });
+        LONG x = (client.cx - 32 + 1) / 2, y = (client.cy - 32 + 1) / 2;
+        EXPECT_EQ(ink.left, own.left + x) << client.cx << "x" << client.cy;
+        EXPECT_EQ(ink.top, own.top + y) << client.cx << "x" << client.cy;
+        EXPECT_EQ(ink.right, own.right + x) << client.cx << "x" << client.cy;
+        EXPECT_EQ(ink.bottom, own.bottom + y) << client.cx << "x" << client.cy;
+    }
+
+    // Minimised, the window's paint handler runs (and validates the window) without recursing.
     dlg->ShowWindow(SW_SHOWNOACTIVATE);
     dlg->ShowWindow(SW_MINIMIZE);
     ASSERT_TRUE(dlg->IsIconic());
     ::InvalidateRect(dlg->m_hWnd, nullptr, TRUE);
-    ::UpdateWindow(dlg->m_hWnd);  // must not crash or recurse; the icon is drawn by OnPaint
-    SUCCEED();
+    ::UpdateWindow(dlg->m_hWnd);
+    EXPECT_FALSE(::GetUpdateRect(dlg->m_hWnd, nullptr, FALSE)) << "the minimised window was left unpainted";
 }

@@ -92,13 +92,42 @@ TEST_F(OverlayTest, ClearLeavesOnlyTheKeyColour) {
 }
 
 TEST_F(OverlayTest, DrawingLeavesTheDeviceContextAsItWas) {
-    DrawOverlayText("APM = 001 (002) ", 0);
-    HDC dc = ::GetDC(FindSurface());
-    EXPECT_EQ(::GetBkMode(dc), OPAQUE);  // the system's default for a fresh DC
-    EXPECT_EQ(::GetTextColor(dc), RGB(0, 0, 0));
-    EXPECT_EQ(::GetBkColor(dc), RGB(255, 255, 255));
-    EXPECT_NE(::GetCurrentObject(dc, OBJ_FONT), static_cast<HGDIOBJ>(dlg->m_pFontSmall->GetSafeHandle()));
-    ::ReleaseDC(FindSurface(), dc);
+    // A DC whose state differs from every value the drawing sets: each must come back.
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP picture = ::CreateCompatibleBitmap(screen, kOverlayWidth, kOverlayRowHeight);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ oldPicture = ::SelectObject(dc, picture);
+    RECT all = {0, 0, kOverlayWidth, kOverlayRowHeight};
+    ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
+    HFONT own = ::CreateFontA(20, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Courier New");
+    HGDIOBJ systemFont = ::SelectObject(dc, own);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, RGB(10, 20, 30));
+    ::SetBkColor(dc, RGB(40, 50, 60));
+
+    DrawOverlayLine(dc, "APM = 001 (002) ", 0);
+
+    EXPECT_EQ(::GetBkMode(dc), TRANSPARENT);
+    EXPECT_EQ(::GetTextColor(dc), RGB(10, 20, 30));
+    EXPECT_EQ(::GetBkColor(dc), RGB(40, 50, 60));
+    EXPECT_EQ(::GetCurrentObject(dc, OBJ_FONT), static_cast<HGDIOBJ>(own));
+    // And it did draw, white on an opaque black, though the DC said transparent in other colours.
+    int white = 0, black = 0;
+    for (int x = 0; x < kOverlayWidth; ++x)
+        for (int y = 0; y < kOverlayRowHeight; ++y) {
+            COLORREF c = ::GetPixel(dc, x, y);
+            white += c == RGB(255, 255, 255);
+            black += c == RGB(0, 0, 0);
+        }
+    EXPECT_GT(white, 20);
+    EXPECT_GT(black, 20);
+
+    ::SelectObject(dc, systemFont);
+    ::DeleteObject(own);
+    ::SelectObject(dc, oldPicture);
+    ::DeleteObject(picture);
+    ::DeleteDC(dc);
 }
 
 TEST_F(OverlayTest, TenThousandDrawsLeakNoObjects) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "link/link.h"
 #include "tests/unit/fake_os.h"
@@ -112,14 +113,21 @@ TEST_F(ProbeTest, StartWordGetsOneSecondLookAfterHalfASecond) {
 }
 
 TEST_F(ProbeTest, UnterminatedTextsAreBoundedByTheProbe) {
+    WriteAllTexts();
+    os.PokeWord(kStartWord, 1);
     char full[48];
     std::memset(full, 'x', sizeof full);
     os.Poke(kSlotB + kGameBias, full, sizeof full);  // no NUL within 32 bytes
     os.Poke(kEchoB + kGameBias, full, sizeof full);  // no NUL within 48 bytes
     os.Poke(kEchoB + kGameBias + 48, "tail", 5);
-    dlg->IsGameStarted(process);
+    // Every other check passes: only the echo of slot B decides.
+    EXPECT_FALSE(dlg->IsGameStarted(process)) << "48 bytes of echo are not the 32 of the slot";
     EXPECT_EQ(dlg->m_strSlotB.GetLength(), 32);
-    // The echo reads 48 bytes, the slot 32: they differ, so the game does not start from them.
+    EXPECT_EQ(std::string(dlg->m_strSlotB), std::string(32, 'x'));
+
+    // The same echo cut to the slot's 32 bytes matches: the probe, not the text, bounded it above.
+    os.Poke(kEchoB + kGameBias + 32, "", 1);
+    EXPECT_TRUE(dlg->IsGameStarted(process));
 }
 
 TEST_F(ProbeTest, GameOverByEndWordOrF8) {
