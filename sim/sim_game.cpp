@@ -178,10 +178,12 @@ void BeginGame(int index, double start) {
     Status("game %d texts written", index + 1);
 }
 
+// Each status line is written before the memory change it tells of: a test that sees Cadro react to the
+// change then always finds the line already there.
 void EndGame() {
-    WriteWord(kEndWord, 1);
     Status("game %d ended keys=%d clicks=%d corner=%d chats=%d", g_game.index + 1, g_game.keys.count,
            g_game.clicks.count, g_game.cornerClicks.count, g_game.chats.count);
+    WriteWord(kEndWord, 1);
     g_game.index = -1;
 }
 
@@ -219,10 +221,10 @@ bool Step() {
         return true;
     double start = g_plan.GameStart(g_game.index);
     if (!g_game.startWordWritten && now >= start + kStartWordDelay) {
+        Status("game %d started", g_game.index + 1);
         WriteWord(kStartWord, static_cast<uint32_t>(g_game.index + 1));
         g_marks.start = ReadWord(kStartWord);
         g_game.startWordWritten = true;
-        Status("game %d started", g_game.index + 1);
     }
     if (now >= start + g_plan.length) {
         EndGame();

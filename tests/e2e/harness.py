@@ -44,12 +44,8 @@ class Session:
         self.own_dir = None
         self.xvfb = None
         if not self.wine:
-            # 32-bit Wine needs the kernel's 32-bit emulation; without it the 64-bit build is tested.
-            try:
-                works = subprocess.run(["/usr/lib/wine/wine", "--version"], capture_output=True).returncode == 0
-            except OSError:
-                works = False
-            self.wine = "/usr/lib/wine/wine" if works else "/usr/lib/wine/wine64"
+            # As tools/wine_env.sh chooses: the 64-bit build unless CADRO_ARCH asks for the 32-bit one.
+            self.wine = "/usr/lib/wine/wine" if os.environ.get("CADRO_ARCH") == "i686" else "/usr/lib/wine/wine64"
         arch = "x86_64" if self.wine.endswith("64") else "i686"
         self.build = os.environ.get("CADRO_BUILD") or os.path.join(ROOT, "build", arch)
         self.bin = os.path.join(self.build, "bin")
@@ -128,6 +124,19 @@ def session():
     if _session is None:
         _session = Session()
     return _session
+
+
+def status_lines(path):
+    """The simulated game's status log without its time stamps."""
+    if not os.path.exists(path):
+        return []
+    with open(path) as f:
+        return [line.rstrip("\n").split(" ", 1)[1] for line in f if " " in line]
+
+
+def texts(log):
+    """Cadro's log lines without their "hh:mm:ss " stamps."""
+    return [line[9:] for line in log]
 
 
 def winpath(path):
@@ -263,9 +272,50 @@ class E2ETestCase(unittest.TestCase):
         self.assertTrue(self.driver("wait-class", "SWarClass", 15).ok, "the game window did not appear")
         return p, status
 
+    # Driver commands that only look: asking again is harmless.
+    QUERIES = {"log", "count", "cursel", "gettext", "checked", "enabled", "title", "style", "iconic", "visible",
+               "fgclass"}
+
     def driver(self, *args, timeout=60):
-        code, out = self.session.wine_run(self.session.exe("driver.exe"), *[str(a) for a in args], timeout=timeout)
+        """Runs driver.exe once; a query that answered nothing at all (a Wine start that failed under load)
+        is asked again, so that only a real answer reaches the test."""
+        for attempt in range(3):
+            code, out = self.session.wine_run(self.session.exe("driver.exe"), *[str(a) for a in args],
+                                              timeout=timeout)
+            if code == 0 or out.strip() or args[0] not in self.QUERIES:
+                break
+            _log(f"driver {args[0]} answered nothing (exit {code}); asking again")
+            time.sleep(0.2)
         return DriverResult(code, out)
+
+    def probe(self, *args):
+        """Runs tests/e2e/window_probe.exe once: it looks at any of Cadro's dialogs by its title prefix."""
+        code, out = self.session.wine_run(self.session.exe("window_probe.exe"), *[str(a) for a in args])
+        return DriverResult(code, out)
+
+    def fields(self, *args, need=(), seconds=5):
+        """A probe report ("name value" lines) as a dict of text values. An answer that fails or lacks a
+        field of need is not yet an answer: it is asked again until seconds have passed, then the test fails
+        with what came back."""
+        deadline = time.monotonic() + seconds
+        while True:
+            result = self.probe(*args)
+            fields = dict((line.split(" ", 1) + [""])[:2] for line in result.lines)
+            if result.ok and all(name in fields for name in need):
+                return fields
+            if time.monotonic() >= deadline:
+                self.fail(f"window_probe {' '.join(map(str, args))} gave no full answer: {result}")
+            time.sleep(0.2)
+
+    def control(self, title, control_id):
+        """What a control shows, asked of the control itself: text, style, enabled, visible, check."""
+        return self.fields("control", title, control_id, need=("text", "style", "enabled", "visible", "check"))
+
+    def wait_log_stable(self, last, seconds):
+        """Waits until the log's newest line is last, at a moment when the program only waits silently
+        (searching for the game): the log then cannot change while the test reads it twice."""
+        if not self.wait_until(lambda: texts(self.log())[-1:] == [last], seconds, step=0.2):
+            self.fail(f"the log does not end in {last!r} after {seconds} s:\n" + "\n".join(self.log()))
 
     def log(self):
         return self.driver("log").lines

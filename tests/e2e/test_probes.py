@@ -1,11 +1,10 @@
 """Cadro linked to the simulated game: games recognised from the game's memory, its clearing writes,
 the overlay on screen, games in a row, a game that is never recognised and a game that closes mid-game."""
 
-import os
 import time
 
 import harness
-from harness import BLACK, WHITE
+from harness import BLACK, WHITE, status_lines, texts
 
 OVERLAY = (0, 0, 300, 24)
 # The sim's scene below the overlay's rows and away from its minimap corner.
@@ -13,19 +12,6 @@ SCENE = (150, 60, 640, 480)
 # The sim's terrain colours (sim/sim_game.cpp).
 CLEARED = ["slotB cleared", "slotC cleared", "start word cleared"]
 TERRAIN = [(60 + shade * 12, 110 + shade * 10, 40 + shade * 6) for shade in range(5)]
-
-
-def status_lines(path):
-    """The sim's status log without its time stamps."""
-    if not os.path.exists(path):
-        return []
-    with open(path) as f:
-        return [line.rstrip("\n").split(" ", 1)[1] for line in f if " " in line]
-
-
-def texts(log):
-    """Cadro's log lines without their "hh:mm:ss " stamps."""
-    return [line[9:] for line in log]
 
 
 class ProbeTest(harness.E2ETestCase):
@@ -101,6 +87,10 @@ class ProbeTest(harness.E2ETestCase):
         lines = status_lines(status)
         for n in range(2, games + 1):
             self.assertIn(f"marks before game {n}: slotB=0 slotC=0 start=0", lines)
+        # Count and selection are read once the game program has gone and Cadro searches silently: a log
+        # that can still grow between the two reads would make them disagree by chance.
+        self.assertIsNotNone(sim.wait(30), "the sim did not exit")
+        self.wait_log_stable("Please start BW", 10)
         count = int(self.driver("count").out)
         self.assertGreater(count, 10)
         self.assertEqual(int(self.driver("cursel").out), count - 1)

@@ -50,13 +50,8 @@ class SettingsTest(harness.E2ETestCase):
         print(f"--- registry {when} {self.id()} ---\n{text}", flush=True)
 
     def control(self, control_id):
-        """What the control shows, asked of the control itself: {'text': ..., 'check': ..., 'enabled': ...}."""
-        out = self.probe("control", "Cadro!", control_id).out
-        return dict(line.split(" ", 1) if " " in line else (line, "") for line in out.split("\n") if line)
-
-    def probe(self, *args):
-        code, out = self.session.wine_run(self.session.exe("window_probe.exe"), *[str(a) for a in args])
-        return harness.DriverResult(code, out)
+        """What the main window's control shows: {'text': ..., 'check': ..., 'enabled': ...}."""
+        return super().control("Cadro!", control_id)
 
     def profile(self, program="cadro"):
         return {name: self.reg_query(main_key(program), name)
@@ -210,6 +205,7 @@ class SettingsTest(harness.E2ETestCase):
         self.addCleanup(self.session.wine_run, "reg", "import", saved)
         self.assertTrue(self.driver("click", IDC_AUTOSTART).ok)
         self.assertEqual(self.wait_until(lambda: self.reg_query(main_key(), "AUTOSTART") == "0x1", 5), True)
+        self.control(IDC_AUTOSTART)  # answered only once the click's handler has run to its end
         self.assertNotEqual(self.session.wine_run("reg", "query", RUN_KEY)[0], 0, "a Run key was created")
         self.assertTrue(cadro.running())
         self.close_cadro(cadro)
