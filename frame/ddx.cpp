@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstdio>
 
+#include "frame/system_library.h"
+
 bool ParseInt32(const char* text, int* value) {
     const char* p = text ? text : "";
     while (*p == ' ' || *p == '\t')
@@ -60,8 +62,11 @@ HWND RefusalTip(HWND owner) {
         return g_refusalTip;
     if (::IsWindow(g_refusalTip))
         ::DestroyWindow(g_refusalTip);
+    using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    static const Init init = SystemFunction<Init>("comctl32.dll", "InitCommonControlsEx");
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&classes);
+    if (!init || !init(&classes))
+        return nullptr;
     g_refusalTip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                      WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, owner,
                                      nullptr, ::GetModuleHandleA(nullptr), nullptr);

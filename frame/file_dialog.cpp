@@ -1,5 +1,7 @@
 #include "frame/file_dialog.h"
 
+#include "frame/system_library.h"
+
 #include <cstring>
 
 CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char* fileName, DWORD flags,
@@ -29,7 +31,11 @@ INT_PTR CFileDialog::DoModal() {
     const char* initialDir = m_ofn.lpstrInitialDir;
     if (initialDir && std::strlen(initialDir) >= MAX_PATH)
         m_ofn.lpstrInitialDir = nullptr;
-    BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
+    using Chooser = BOOL(WINAPI*)(LPOPENFILENAMEA);
+    static const Chooser open = SystemFunction<Chooser>("comdlg32.dll", "GetOpenFileNameA");
+    static const Chooser save = SystemFunction<Chooser>("comdlg32.dll", "GetSaveFileNameA");
+    Chooser choose = m_bOpenFileDialog ? open : save;
+    BOOL chosen = choose && choose(&m_ofn);
     m_ofn.lpstrInitialDir = initialDir;
     return chosen ? IDOK : IDCANCEL;
 }

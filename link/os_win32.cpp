@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "frame/system_library.h"
 #include "hook/ravik.h"
 #include "link/os.h"
 #include "measure/overlay.h"
@@ -58,7 +59,10 @@ public:
         // The system cannot take a longer file name; such a path plays nothing rather than something cut.
         if (!path || !*path || std::strlen(path) >= MAX_PATH)
             return;
-        ::PlaySoundA(path, nullptr, SND_FILENAME | SND_NOWAIT | SND_NOSTOP);
+        using Play = BOOL(WINAPI*)(LPCSTR, HMODULE, DWORD);
+        static const Play play = SystemFunction<Play>("winmm.dll", "PlaySoundA");
+        if (play)
+            play(path, nullptr, SND_FILENAME | SND_NOWAIT | SND_NOSTOP);
     }
 };
 

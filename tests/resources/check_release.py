@@ -55,6 +55,12 @@ class ReleaseTest(unittest.TestCase):
         # The program imports it by that name, so the shipped pair still loads together.
         self.assertIn(HOOK_ENTRY, objdump("-p", os.path.join(self.dest, "cadro.exe")))
 
+    def test_program_starts_with_only_the_libraries_start_up_needs(self):
+        # The file chooser, the balloon's common controls and sound are loaded at their first use.
+        imports = re.findall(r"DLL Name: (\S+)", objdump("-p", os.path.join(self.dest, "cadro.exe")))
+        self.assertEqual(sorted(name.lower() for name in imports),
+                         ["advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ravik.dll", "user32.dll"])
+
     def test_zip_holds_the_release_folder(self):
         with zipfile.ZipFile(os.path.join(self.out, "Cadro.zip")) as z:
             names = sorted(n for n in z.namelist() if not n.endswith("/"))
