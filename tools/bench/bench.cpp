@@ -1,6 +1,6 @@
 // The benchmark: starts the simulated game, Cadro and the baseline inside one Wine session, watches them
 // from outside through a game of some minutes and a series of short games, and prints a markdown table.
-// Usage: bench.exe [--game S] [--short-games N] [--short S] [--apm A] [--startup-runs N]
+// Usage: bench.exe [--game S] [--short-games N] [--short S] [--apm A] [--startup-runs N] [--idle S]
 // Progress goes to stderr, the table to stdout; the exit code is 0 when the whole run was measured.
 #include <windows.h>
 
@@ -41,10 +41,10 @@ std::string Program(const char* name) { return "\"" + BinDir() + name + "\""; }
 // The simulated game playing `games` games of `seconds` each at the given rate: two thirds letter keys,
 // one third clicks in the playing field, all of them actions for Cadro. The first game starts late enough
 // for Cadro to have linked: a game already under way when it links is not seen.
-std::string SimCommand(int games, int seconds, int apm) {
+std::string SimCommand(int games, int seconds, int apm, int startAfter = 10) {
     char args[160];
-    std::snprintf(args, sizeof args, " --games %d --start-after 10 --length %d --gap 5 --apm %d --clicks %d", games,
-                  seconds, apm - apm / 3, apm / 3);
+    std::snprintf(args, sizeof args, " --games %d --start-after %d --length %d --gap 5 --apm %d --clicks %d", games,
+                  startAfter, seconds, apm - apm / 3, apm / 3);
     return Program("sim.exe") + args;
 }
 
@@ -63,6 +63,7 @@ struct Launch {
 };
 constexpr Launch kCadro = {"cadro.exe", "#32770", "Cadro!", WM_COMMAND, kExitCommand};
 constexpr Launch kBaseline = {"baseline.exe", "#32770", "Baseline", WM_CLOSE, 0};
+constexpr Launch kFloor = {"floor.exe", "#32770", "Floor", WM_CLOSE, 0};
 
 // Starts the program and waits for its window; null when it did not appear.
 HWND StartWatched(Child& c, const Launch& l) {
@@ -92,8 +93,8 @@ int Arg(int argc, char** argv, const char* name, int fallback) {
 // The watched run: everything that runs once a second while the games are played.
 class Watch {
 public:
-    Watch(BenchResult& r, Child& cadro, Child& baseline, HWND game, CadroLog& log, InputProbe& probe)
-        : r_(r), cadro_(cadro), baseline_(baseline), game_(game), log_(log), probe_(probe) {}
+    Watch(BenchResult& r, Child& cadro, Child& baseline, Child& floor, HWND game, CadroLog& log, InputProbe& probe)
+        : r_(r), cadro_(cadro), baseline_(baseline), floor_(floor), game_(game), log_(log), probe_(probe) {}
 
     void SetGame(HWND game) { game_ = game; }
 
@@ -108,7 +109,7 @@ public:
                 r_.perGame.push_back(cadro_.Sample());
             if (done())
                 return true;
-            if (!cadro_.Running() || !baseline_.Running())
+            if (!cadro_.Running() || !baseline_.Running() || !floor_.Running())
                 return Fail("a watched program ended", what);
             if (QpcSeconds(QpcNow() - begin) > seconds)
                 return Fail("timed out", what);
@@ -128,6 +129,7 @@ public:
         m.wall = QpcSeconds(QpcNow());
         m.cadro = cadro_.CpuSeconds();
         m.baseline = baseline_.CpuSeconds();
+        m.floor = floor_.CpuSeconds();
         m.taken = true;
         return m;
     }
@@ -148,14 +150,16 @@ private:
     BenchResult& r_;
     Child& cadro_;
     Child& baseline_;
+    Child& floor_;
     HWND game_;
     CadroLog& log_;
     InputProbe& probe_;
 };
 
 // Starts the simulated game and waits for its window; null when it did not appear.
-HWND StartSim(Child& sim, int games, int seconds, int apm) {
-    return sim.Start(SimCommand(games, seconds, apm)) ? sim.WaitWindow("SWarClass", nullptr, kWindowMs) : nullptr;
+HWND StartSim(Child& sim, int games, int seconds, int apm, int startAfter = 10) {
+    return sim.Start(SimCommand(games, seconds, apm, startAfter)) ? sim.WaitWindow("SWarClass", nullptr, kWindowMs)
+                                                                  : nullptr;
 }
 
 // The long game and the short ones, each series in a game process of its own (the simulated game plays
@@ -167,7 +171,9 @@ void PlayGames(BenchResult& r, Watch& watch, const CadroLog& log, Child& sim) {
     if (!watch.Until([&] { return log.Count("Waiting for game...") > 0; }, 30, "Cadro to link"))
         return;
     watch.TakeUsage();
-    if (!watch.Until([&] { return log.Count("Game started") > 0; }, 60, "the long game"))
+    // Linked and waiting for the game: the waits, the start test's reads and the pump, and no input.
+    r.idleStart = watch.Mark();
+    if (!watch.Until([&] { return log.Count("Game started") > 0; }, o.idleSeconds + 60, "the long game"))
         return;
     r.gameStart = watch.Mark();
     Progress("long game started");
@@ -194,24 +200,26 @@ void PlayGames(BenchResult& r, Watch& watch, const CadroLog& log, Child& sim) {
 }
 
 void MeasureGames(BenchResult& r) {
-    Child sim, baseline, cadro;
+    Child sim, baseline, floor, cadro;
     // Cadro must find the game when it starts: the game goes first.
-    HWND game = StartSim(sim, 1, r.options.gameSeconds, r.options.apm);
+    HWND game = StartSim(sim, 1, r.options.gameSeconds, r.options.apm, 10 + r.options.idleSeconds);
     HWND base = StartWatched(baseline, kBaseline);
+    HWND low = StartWatched(floor, kFloor);
     HWND main = StartWatched(cadro, kCadro);
     InputProbe probe;
-    if (!game || !base || !main)
+    if (!game || !base || !low || !main)
         r.failure = "a window did not appear";
     else if (!probe.Start())
         r.failure = "the bench's own hook could not be installed";
     if (r.failure.empty()) {
         MoveAside(main, 0);
         MoveAside(base, 560);
+        MoveAside(low, 400);
         SetForegroundWindow(game);
         r.gdiFromTable = !GuiResourcesWork();
         r.cpuFromList = OnWine();
         CadroLog log(main);
-        Watch watch(r, cadro, baseline, game, log, probe);
+        Watch watch(r, cadro, baseline, floor, game, log, probe);
         PlayGames(r, watch, log, sim);
         probe.CollectCosts();
         r.gamesFinished = log.Count("Game finished");
@@ -226,6 +234,7 @@ void MeasureGames(BenchResult& r) {
     r.skippedCosts = probe.skippedCosts();
     cadro.Stop(kCadro.closeMessage, kCadro.closeParam);
     baseline.Stop(kBaseline.closeMessage, kBaseline.closeParam);
+    floor.Stop(kFloor.closeMessage, kFloor.closeParam);
     sim.Stop(WM_CLOSE, 0);
 }
 
@@ -239,6 +248,7 @@ int main(int argc, char** argv) {
     o.shortSeconds = Arg(argc, argv, "--short", o.shortSeconds);
     o.apm = Arg(argc, argv, "--apm", o.apm);
     o.startupRuns = Arg(argc, argv, "--startup-runs", o.startupRuns);
+    o.idleSeconds = Arg(argc, argv, "--idle", o.idleSeconds);
     Progress("start-up times");
     MeasureStartup(r);
     Progress("games");

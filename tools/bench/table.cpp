@@ -26,15 +26,18 @@ double Share(const CpuMark& from, const CpuMark& to, double CpuMark::*program) {
     return wall > 0 ? (to.*program - from.*program) / wall * 100.0 : 0;
 }
 
+// One window of the CPU table: the three programs over the same wall time, and Cadro's two ratios.
 std::string CpuRow(const std::string& what, const CpuMark& from, const CpuMark& to) {
     if (!from.taken || !to.taken)
-        return Row(what, "n/a", "n/a", "≤ 1.5× baseline", "not measured");
+        return "| " + what + " | n/a | n/a | n/a | n/a | n/a | not measured |\n";
     double cadro = Share(from, to, &CpuMark::cadro);
     double baseline = Share(from, to, &CpuMark::baseline);
-    std::string ratio = baseline > 0 ? Format("%.2f×", cadro / baseline) : "baseline 0";
-    bool met = baseline > 0 ? cadro <= 1.5 * baseline : cadro == 0;
-    return Row(what + Format(" (%.0f s)", to.wall - from.wall), Format("%.3f %%", cadro),
-               Format("%.3f %%", baseline), "≤ 1.5× baseline", ratio + (met ? ", met" : ", NOT met"));
+    double floor = Share(from, to, &CpuMark::floor);
+    auto ratio = [cadro](double base) { return base > 0 ? Format("%.2f×", cadro / base) : std::string("—"); };
+    bool met = floor > 0 ? cadro <= 1.3 * floor : cadro == 0;
+    return "| " + what + Format(" (%.0f s)", to.wall - from.wall) + " | " + Format("%.3f %%", cadro) + " | " +
+           Format("%.3f %%", baseline) + " | " + Format("%.3f %%", floor) + " | " + ratio(baseline) + " | " +
+           ratio(floor) + " | " + (met ? "met" : "NOT met") + " |\n";
 }
 
 std::string Micros(double us) { return us < 1000 ? Format("%.1f µs", us) : Format("%.2f ms", us / 1000); }
@@ -100,11 +103,18 @@ std::string FormatTable(const BenchResult& r) {
     std::string t;
     t += "Simulated play: one " + Length(o.gameSeconds) +
          Format(" game at %d APM, then %d games of %d s.\n\n", o.apm, o.shortGames, o.shortSeconds);
+    t += "CPU, share of one core, each program over the same wall time. Baseline: a dialog that waits 250 ms "
+         "and drains its messages. Design floor: the calls the design makes on every pass and nothing else "
+         "(the 125 ms and 250 ms waits on the game process, the start and end tests' reads, F8's key state, "
+         "the drain) with a minimal low-level hook posting one message per press.\n\n";
+    t += "| window | Cadro | baseline | design floor | Cadro / baseline | Cadro / floor | within 1.3× the floor |\n";
+    t += "|---|---|---|---|---|---|---|\n";
+    t += CpuRow("Between games, linked and waiting", r.idleStart, r.gameStart);
+    t += CpuRow("In a game, " + Length(o.gameSeconds) + Format(" at %d APM", o.apm), r.gameStart, r.gameEnd);
+    t += CpuRow(Format("%d short games and the waits between", o.shortGames), r.gameEnd, r.shortEnd);
+    t += "\n";
     t += Row("measure", "Cadro", "baseline", "target", "result");
     t += "|---|---|---|---|---|\n";
-    t += CpuRow("CPU, share of one core, " + Length(o.gameSeconds) + " game", r.gameStart, r.gameEnd);
-    t += CpuRow(Format("CPU, share of one core, %d short games and the waits between", o.shortGames), r.gameEnd,
-                r.shortEnd);
     bool costMet = !r.costMicros.empty() && Percentile(r.costMicros, 50) < 20;
     t += Row(Format("Hook callback per event, median / p99 / max (%zu events)", r.costMicros.size()),
              r.costMicros.empty() ? "n/a" : Spread(r.costMicros), "—", "median < 20 µs",
@@ -133,8 +143,13 @@ std::string FormatTable(const BenchResult& r) {
              Series(r.baselineUse, r.usageTaken, gdi), "flat across games", "—");
     t += Row(Format("USER objects, %s", points), Series(r.cadroUse, r.usageTaken, user),
              Series(r.baselineUse, r.usageTaken, user), "flat across games", "—");
+    std::string startup = "not measured";
+    if (!r.cadroStartup.empty() && !r.baselineStartup.empty()) {
+        double ratio = Percentile(r.cadroStartup, 50) / Percentile(r.baselineStartup, 50);
+        startup = Format("%.2f×, ", ratio) + (ratio <= 1.2 ? "met" : "NOT met");
+    }
     t += Row(Format("Start-up to a visible window, median (min–max of %zu)", r.cadroStartup.size()),
-             StartupCell(r.cadroStartup), StartupCell(r.baselineStartup), "—", "—");
+             StartupCell(r.cadroStartup), StartupCell(r.baselineStartup), "≤ 1.2× baseline", startup);
     t += "\n";
     t += Format("- Games finished in Cadro's log: %d, summaries logged: %d (of %d).", r.gamesFinished, r.summaries,
                 1 + o.shortGames);
@@ -148,7 +163,7 @@ std::string FormatTable(const BenchResult& r) {
     t += Format("- Delay probes: %lu numeric-keypad presses injected with SendInput (no action for Cadro), "
                 "one a second, timed by QueryPerformanceCounter and paired with their reports by order.\n",
                 r.probes);
-    t += std::string("- CPU: user + kernel time over the wall time, both programs sampled at the same moments, ") +
+    t += std::string("- CPU: user + kernel time over the wall time, the programs sampled at the same moments, ") +
          (r.cpuFromList ? "from the system's process list (NtQuerySystemInformation): Wine's GetProcessTimes "
                           "answers for another process with the caller's own times. "
                         : "from GetProcessTimes. ") +
