@@ -12,6 +12,7 @@ constexpr char kSurfaceClass[] = "CadroOverlay";
 
 HWND g_surface = nullptr;
 bool g_surfaceBlank = true;
+HHOOK g_mainWatch = nullptr;
 
 void FillKey(HWND surface) {
     HDC dc = ::GetDC(surface);
@@ -39,6 +40,15 @@ LRESULT CALLBACK SurfaceProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
+// Sees each message after its handler ran: the main window's WM_DESTROY has cleared the surface by then.
+LRESULT CALLBACK WatchMain(int code, WPARAM wParam, LPARAM lParam) {
+    LRESULT next = ::CallNextHookEx(g_mainWatch, code, wParam, lParam);
+    const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_DESTROY && g_pMainDlg && sent->hwnd == g_pMainDlg->m_hWnd)
+        DestroyOverlaySurface();
+    return next;
+}
+
 HWND Surface() {
     if (g_surface && ::IsWindow(g_surface))
         return g_surface;
@@ -55,9 +65,13 @@ HWND Surface() {
     if (!g_surface)
         return nullptr;
     ::SetLayeredWindowAttributes(g_surface, kKeyColour, 0, LWA_COLORKEY);
-    FillKey(g_surface);
+    // Filled once shown: Wine gives the window its pixels only then, and drops what was drawn before.
     ::ShowWindow(g_surface, SW_SHOWNOACTIVATE);
+    FillKey(g_surface);
     g_surfaceBlank = true;
+    // The surface has no owner (an owner's minimise would hide it), so nothing else ends it with the program.
+    if (!g_mainWatch)
+        g_mainWatch = ::SetWindowsHookExA(WH_CALLWNDPROCRET, WatchMain, nullptr, ::GetCurrentThreadId());
     return g_surface;
 }
 
@@ -111,7 +125,22 @@ void ClearOverlaySurface() {
     g_surfaceBlank = true;
 }
 
+bool OverlaySurfaceBlank() { return g_surfaceBlank || !g_surface || !::IsWindow(g_surface); }
+
+void RaiseOverlaySurface() {
+    if (OverlaySurfaceBlank())
+        return;
+    // The usual tick finds nothing above and costs one question to the window manager.
+    if (!::GetWindow(g_surface, GW_HWNDPREV))
+        return;
+    ::SetWindowPos(g_surface, HWND_TOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+}
+
 void DestroyOverlaySurface() {
+    if (g_mainWatch)
+        ::UnhookWindowsHookEx(g_mainWatch);
+    g_mainWatch = nullptr;
     if (g_surface)
         ::DestroyWindow(g_surface);
     g_surface = nullptr;
