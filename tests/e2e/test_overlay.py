@@ -2,27 +2,16 @@
 and then: the overlay is back on screen within a tick or two of each raise, and the game keeps the
 foreground."""
 
-import os
 import re
 import time
 
 import harness
 from harness import BLACK, WHITE
+from test_probes import OVERLAY, TERRAIN, status_lines
 
-OVERLAY = (0, 0, 300, 24)
 RAISE_EVERY = 4  # seconds between the game's raises
 BACK_WITHIN = 1.5  # seconds from a raise seen in the game's log to the overlay on screen: a tick or two
-# The sim's terrain colours (sim/sim_game.cpp).
-TERRAIN = [(60 + shade * 12, 110 + shade * 10, 40 + shade * 6) for shade in range(5)]
 RAISE = re.compile(r"raise (\d+) foreground=(\d) covers=(\d)")
-
-
-def status_lines(path):
-    """The sim's status log without its time stamps."""
-    if not os.path.exists(path):
-        return []
-    with open(path) as f:
-        return [line.rstrip("\n").split(" ", 1)[1] for line in f if " " in line]
 
 
 def raises(path):
