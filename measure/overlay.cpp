@@ -26,7 +26,7 @@ void FillKey(HWND surface) {
 LRESULT CALLBACK SurfaceProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
-        return 1;  // the lines are redrawn every tick; an erase would only flash them away
+        return 1;  // the surface keeps its lines between frames; an erase would wipe them
     case WM_PAINT: {
         PAINTSTRUCT paint;
         ::BeginPaint(hwnd, &paint);
