@@ -115,6 +115,8 @@ HCURSOR CMeterDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
 void CMeterDlg::OnDestroy() {
     SaveSettings();
     TheOs().ClearOverlay();
+    // The surface has no owner (an owner's minimise would hide it), so it goes here, after its clear.
+    DestroyOverlaySurface();
     CDialog::OnDestroy();
 }
 

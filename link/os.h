@@ -37,6 +37,11 @@ public:
     // One overlay line at the top left of the screen; ClearOverlay removes every line drawn.
     virtual void DrawOverlay(const char* text, int rowOffset) = 0;
     virtual void ClearOverlay() = 0;
+    // True while the overlay shows no line: before the first draw, after a clear, once made anew.
+    virtual bool OverlayBlank() = 0;
+    // Puts the overlay back above any top-most window that came over it, activating nothing;
+    // nothing while it shows no line.
+    virtual void KeepOverlayOnTop() = 0;
     // Plays a .wav file synchronously (SND_FILENAME | SND_NOWAIT | SND_NOSTOP); nothing for "".
     virtual void PlaySoundFile(const char* path) = 0;
 };

@@ -54,6 +54,8 @@ public:
 
     void DrawOverlay(const char* text, int rowOffset) override { DrawOverlayText(text, rowOffset); }
     void ClearOverlay() override { ClearOverlaySurface(); }
+    bool OverlayBlank() override { return OverlaySurfaceBlank(); }
+    void KeepOverlayOnTop() override { RaiseOverlaySurface(); }
 
     void PlaySoundFile(const char* path) override {
         // The system cannot take a longer file name; such a path plays nothing rather than something cut.

@@ -8,7 +8,7 @@
 #include "link/link.h"
 #include "link/os.h"
 #include "measure/measure.h"
-#include "measure/overlay.h"
+#include "measure/overlay_painter.h"
 
 namespace {
 
@@ -28,6 +28,7 @@ struct GameState {
     uint32_t peakTick = 0;
     bool peakSeen = false;
     int beepCountdown = -1;
+    OverlayPainter overlay;
 };
 
 }  // namespace
@@ -70,24 +71,26 @@ static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed
         }
     }
 
+    const char* shown = nullptr;
     if (g_nBannerTicks > 0) {
-        os.DrawOverlay(g_szBanner, 0);
+        shown = g_szBanner;
         g_nBannerTicks -= 1;
     } else if (dlg.m_bShowApm) {
-        os.DrawOverlay(line, 0);
-    } else {
-        os.ClearOverlay();  // nothing to show: take the last lines away
+        shown = line;
     }
+    char timer[32] = "";
     if (dlg.m_bShowTimer && dlg.m_bShowApm) {
         uint32_t hours = elapsed / 3600000;
         uint32_t rest = elapsed - hours * 3600000;
         uint32_t minutes = rest / 60000;
         uint32_t seconds = (rest - minutes * 60000) / 1000;
-        char timer[32];
         std::snprintf(timer, sizeof timer, "%02d:%02d:%02d", static_cast<int>(hours), static_cast<int>(minutes),
                       static_cast<int>(seconds));
-        os.DrawOverlay(timer, kOverlayTimerRow);
     }
+    if (shown)
+        game.overlay.Show(os, shown, timer[0] ? timer : nullptr);
+    else
+        game.overlay.Hide(os);  // nothing to show: take the last lines away
 }
 
 static void LogSummary(const GameState& game) {

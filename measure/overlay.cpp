@@ -25,7 +25,7 @@ void FillKey(HWND surface) {
 LRESULT CALLBACK SurfaceProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
-        return 1;  // the lines are redrawn every tick; an erase would only flash them away
+        return 1;  // the surface keeps its lines between frames; an erase would wipe them
     case WM_PAINT: {
         PAINTSTRUCT paint;
         ::BeginPaint(hwnd, &paint);
@@ -55,8 +55,9 @@ HWND Surface() {
     if (!g_surface)
         return nullptr;
     ::SetLayeredWindowAttributes(g_surface, kKeyColour, 0, LWA_COLORKEY);
-    FillKey(g_surface);
+    // Filled once shown: Wine gives the window its pixels only then, and drops what was drawn before.
     ::ShowWindow(g_surface, SW_SHOWNOACTIVATE);
+    FillKey(g_surface);
     g_surfaceBlank = true;
     return g_surface;
 }
@@ -113,6 +114,18 @@ void ClearOverlaySurface() {
         return;
     FillKey(g_surface);
     g_surfaceBlank = true;
+}
+
+bool OverlaySurfaceBlank() { return g_surfaceBlank || !g_surface || !::IsWindow(g_surface); }
+
+void RaiseOverlaySurface() {
+    if (OverlaySurfaceBlank())
+        return;
+    // The usual tick finds nothing above and costs one question to the window manager.
+    if (!::GetWindow(g_surface, GW_HWNDPREV))
+        return;
+    ::SetWindowPos(g_surface, HWND_TOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
 }
 
 void DestroyOverlaySurface() {

@@ -3,7 +3,8 @@
 // window whose colour key makes everything but the text transparent. Screens that composite windows
 // (and X under Wine) keep showing such a surface where lines drawn on the bare screen get lost.
 // Because the surface keeps what was drawn, a draw at row 0 starts a new frame, and ClearOverlaySurface
-// removes every line (when a measurement ends, and when the program exits).
+// removes every line (when a measurement ends, and when the program exits). Once the main window is
+// destroyed (and has cleared the surface), the surface is destroyed too.
 #pragma once
 
 #include <memory>
@@ -21,5 +22,10 @@ void DrawOverlayText(const char* text, int rowOffset);
 // The drawing step itself, into dc: every state it changes (font, colours, mode) is put back.
 void DrawOverlayLine(HDC dc, const char* text, int rowOffset);
 void ClearOverlaySurface();
+// True while the surface shows no line, also when there is none.
+bool OverlaySurfaceBlank();
+// Puts a surface that shows lines back at the top of the top-most windows when another came above it
+// (a full-screen game raising itself); never activates it. Nothing when it is on top already.
+void RaiseOverlaySurface();
 // Destroys the surface (it is created again by the next draw).
 void DestroyOverlaySurface();

@@ -188,8 +188,8 @@ void EndGame() {
 }
 
 void Inject(double now) {
-    // Keep the foreground, or the hook (rightly) reports nothing.
-    if (GetForegroundWindow() != g_window)
+    // Keep the foreground, or the hook (rightly) reports nothing. A top-most game takes it when it raises.
+    if (g_plan.raiseEvery <= 0 && GetForegroundWindow() != g_window)
         SetForegroundWindow(g_window);
     while (g_game.keys.Due(now))
         Key(static_cast<WORD>('A' + g_game.keys.count % 26));
@@ -205,10 +205,57 @@ void Inject(double now) {
     }
 }
 
+// --- the top-most full-screen window ---
+
+int g_raises = 0;
+bool g_inFront = false;
+
+// 1 when Cadro's overlay exists and is below the game, read right after the raise. Cadro can only move
+// the overlay up meanwhile, and the walk to the top then meets it: a race can give 0, never a wrong 1.
+int CoversOverlay() {
+    HWND overlay = FindWindowA("CadroOverlay", nullptr);
+    if (!overlay)
+        return 0;
+    for (HWND w = GetWindow(g_window, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        if (w == overlay)
+            return 0;
+    }
+    return 1;
+}
+
+void RaiseWhenDue(double now) {
+    if (g_plan.raiseEvery <= 0)
+        return;
+    HWND front = GetForegroundWindow();
+    if (g_inFront && front != g_window) {
+        char cls[64] = "";
+        GetClassNameA(front, cls, sizeof cls);
+        Status("foreground lost to %s", front ? cls : "nothing");
+        // Under load Wine sometimes hands the foreground to no window or to the desktop, which no player
+        // did; a game keeps its focus then. Any other program's window keeps what it took.
+        if (!front || std::strcmp(cls, "#32769") == 0) {
+            SetForegroundWindow(g_window);
+            front = GetForegroundWindow();
+            Status("foreground taken back: %d", front == g_window ? 1 : 0);
+        }
+    }
+    g_inFront = front == g_window;
+    if (now < g_plan.raiseEvery * (g_raises + 1))
+        return;
+    ++g_raises;
+    SetWindowPos(g_window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    int covers = CoversOverlay();
+    if (!g_inFront)
+        SetForegroundWindow(g_window);
+    Status("raise %d foreground=%d covers=%d", g_raises, g_inFront ? 1 : 0, covers);
+    g_inFront = GetForegroundWindow() == g_window;
+}
+
 // One pass of the plan; false once it is time to exit.
 bool Step() {
     WatchMarks();
     double now = Now();
+    RaiseWhenDue(now);
     if (g_plan.exitAfter >= 0 && now >= g_plan.exitAfter) {
         Status("exit%s", g_game.index >= 0 ? " in the middle of a game" : "");
         return false;
@@ -238,9 +285,11 @@ bool Step() {
 void Paint(HWND hwnd) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd, &paint);
+    RECT client;
+    GetClientRect(hwnd, &client);
     // Terrain in tiles of greens and browns, a few units: never pure black or white.
-    for (int y = 0; y < kHeight; y += 32) {
-        for (int x = 0; x < kWidth; x += 32) {
+    for (int y = 0; y < client.bottom; y += 32) {
+        for (int x = 0; x < client.right; x += 32) {
             int shade = ((x / 32) * 7 + (y / 32) * 13) % 5;
             HBRUSH brush = CreateSolidBrush(RGB(60 + shade * 12, 110 + shade * 10, 40 + shade * 6));
             RECT tile = {x, y, x + 32, y + 32};
@@ -301,8 +350,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wc.lpszClassName = "SWarClass";
     RegisterClassA(&wc);
     // A borderless window at the screen's corner: its client area is the screen, where the overlay goes.
-    g_window = CreateWindowExA(0, "SWarClass", "Simulated game", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight,
-                               nullptr, nullptr, instance, nullptr);
+    bool topMost = g_plan.raiseEvery > 0;
+    g_window = CreateWindowExA(topMost ? WS_EX_TOPMOST : 0, "SWarClass", "Simulated game", WS_POPUP | WS_VISIBLE, 0,
+                               0, topMost ? GetSystemMetrics(SM_CXSCREEN) : kWidth,
+                               topMost ? GetSystemMetrics(SM_CYSCREEN) : kHeight, nullptr, nullptr, instance, nullptr);
     SetForegroundWindow(g_window);
     Status("ready pid=%lu", GetCurrentProcessId());
 

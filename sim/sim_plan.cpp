@@ -48,6 +48,7 @@ bool ParsePlan(int argc, char** argv, SimPlan* plan, std::string* error) {
         else if (name == "--corner-clicks") plan->cornerClicksPerMinute = static_cast<int>(value);
         else if (name == "--chat-every") plan->chatEvery = value;
         else if (name == "--input-after") plan->inputAfter = value;
+        else if (name == "--topmost") plan->raiseEvery = value;
         else {
             *error = "unknown option " + name;
             return false;

@@ -3,6 +3,10 @@
 // Each game writes slot A (--player), slot B (--map) and slot C (--mode) with their echoes at its start,
 // the start word a moment later, and the end word at its end. The status log has one line per event
 // ("game N started", "game N ended keys=.. clicks=..", "slotB cleared" when Cadro clears a mark).
+// --topmost S makes the window top-most over the whole screen, as a full-screen game's, and raises it
+// again every S seconds, also while it is in front; it then takes the foreground only when it raises.
+// Each raise is logged ("raise N foreground=F covers=C": F whether it was in front already, C whether
+// Cadro's overlay was below it right after), and so is a loss of the foreground ("foreground lost to CLASS").
 #pragma once
 
 #include <string>
@@ -19,6 +23,7 @@ struct SimPlan {
     int cornerClicksPerMinute = 0;  // clicks in the minimap corner (not counted)
     double chatEvery = 0;     // every so many seconds a chat line: Enter, five letters, Enter
     double inputAfter = 0;    // input starts this long into each game
+    double raiseEvery = 0;    // --topmost; 0: an ordinary window of 640 x 480
     std::string player = "Player";  // slot A
     std::string map = "Lost Temple";  // slot B and its echo
     std::string mode = "Melee";       // slot C and its echo

@@ -126,7 +126,8 @@ int Usage() {
                  "  title | style | iconic | visible | post MSG WPARAM LPARAM | close\n"
                  "  wait-window SECONDS | wait-gone SECONDS | wait-iconic SECONDS\n"
                  "  foreground CLASS | fgclass | find CLASS | wait-class CLASS SECONDS\n"
-                 "  peek HELD SIZE | poke HELD HEXBYTES   (game memory, bias added)\n");
+                 "  peek HELD SIZE | poke HELD HEXBYTES   (game memory, bias added)\n"
+                 "  foreground-main\n");
     return 1;
 }
 
@@ -218,6 +219,13 @@ int main(int argc, char** argv) {
                           static_cast<LPARAM>(Number(argv[4])));
     } else if (cmd == "close") {
         ok = PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (cmd == "foreground-main") {
+        // Another process's window becomes active when its thread next reads its queue: up to a tick.
+        SetForegroundWindow(main);
+        DWORD start = GetTickCount();
+        while (GetForegroundWindow() != main && GetTickCount() - start < 2000)
+            Sleep(20);
+        ok = Print(GetForegroundWindow() == main);
     } else {
         return Usage();
     }

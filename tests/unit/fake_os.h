@@ -47,6 +47,7 @@ public:
 
     // --- what the program did ---
     std::vector<Drawn> drawn;
+    std::vector<uint64_t> raised;  // times of KeepOverlayOnTop
     std::vector<std::string> sounds;
     std::vector<uint64_t> soundTimes;
     std::vector<std::pair<bool, HWND>> hookCalls;
@@ -67,6 +68,8 @@ public:
     bool readsThrow = false;         // a read raises, as a fault deep inside the measurement would
     std::vector<DWORD> pidAnswers;   // answers of WindowProcessId before it falls back to gamePid
     std::map<int, bool> keysDown;
+    bool overlayBlank = true;        // drawing and clearing keep it as the surface would be
+    std::function<void()> onClear;   // runs inside every ClearOverlay
 
     // Os
     uint32_t TickCount() override { return base + static_cast<uint32_t>(clock); }
@@ -80,8 +83,18 @@ public:
     HANDLE OpenGameProcess(DWORD processId) override;
     void CloseProcess(HANDLE) override { ++closeCalls; }
     void SetInputHook(bool install, HWND target) override { hookCalls.emplace_back(install, target); }
-    void DrawOverlay(const char* text, int rowOffset) override { drawn.push_back({clock, text, rowOffset}); }
-    void ClearOverlay() override { drawn.push_back({clock, "", -1}); }
+    void DrawOverlay(const char* text, int rowOffset) override {
+        drawn.push_back({clock, text, rowOffset});
+        overlayBlank = false;
+    }
+    void ClearOverlay() override {
+        if (onClear)
+            onClear();
+        drawn.push_back({clock, "", -1});
+        overlayBlank = true;
+    }
+    bool OverlayBlank() override { return overlayBlank; }
+    void KeepOverlayOnTop() override { raised.push_back(clock); }
     void PlaySoundFile(const char* path) override {
         sounds.emplace_back(path);
         soundTimes.push_back(clock);

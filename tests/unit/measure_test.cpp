@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 
 #include "link/link.h"
 #include "measure/measure.h"
@@ -39,6 +40,24 @@ protected:
         }
         return "?";
     }
+    // What the surface shows at that row once the tick at elapsed ms has drawn: a line at row 0 starts a
+    // new frame, a clear leaves nothing ("").
+    std::string ShownAt(uint64_t elapsed, int row = 0) const {
+        std::map<int, std::string> shown;
+        for (const Drawn& d : os.drawn) {
+            if (d.at > kStart + elapsed)
+                break;
+            if (d.row <= 0)
+                shown.clear();
+            if (d.row >= 0)
+                shown[d.row] = d.text;
+        }
+        return shown[row];
+    }
+    // Whether a tick ran at elapsed ms: every tick that shows a frame keeps the overlay on top.
+    bool TickedAt(uint64_t elapsed) const {
+        return std::count(os.raised.begin(), os.raised.end(), kStart + elapsed) == 1;
+    }
     std::vector<std::string> Summary() {
         std::vector<std::string> log = Log();
         auto it = std::find(log.begin(), log.end(), "Game finished");
@@ -73,13 +92,13 @@ TEST_F(MeasureTest, WarmUpShowsDashesAndDiscardsActions) {
     os.EndGame(kStart + Sec(100));
     Play();
     for (int tick = 1; tick <= 8; ++tick)
-        EXPECT_EQ(LineAt(tick * 250), "Game started...") << "tick " << tick;
-    EXPECT_EQ(LineAt(2250).substr(0, 10), "APM = --- ") << "the banner shows for exactly 8 ticks";
-    EXPECT_EQ(LineAt(Sec(79) + 750).substr(0, 10), "APM = --- ");
+        EXPECT_EQ(ShownAt(tick * 250), "Game started...") << "tick " << tick;
+    EXPECT_EQ(ShownAt(2250).substr(0, 10), "APM = --- ") << "the banner shows for exactly 8 ticks";
+    EXPECT_EQ(ShownAt(Sec(79) + 750).substr(0, 10), "APM = --- ");
     // At exactly 80 s the previous (still zero) whole-game value is shown, and nothing is discarded.
-    EXPECT_EQ(LineAt(Sec(80)).substr(0, 10), "APM = 000 ");
-    EXPECT_NE(LineAt(Sec(80) + 250).substr(0, 10), "APM = 000 ");
-    EXPECT_EQ(LineAt(Sec(90)).back(), ' ') << "the APM line keeps its trailing blank";
+    EXPECT_EQ(ShownAt(Sec(80)).substr(0, 10), "APM = 000 ");
+    EXPECT_NE(ShownAt(Sec(80) + 250).substr(0, 10), "APM = 000 ");
+    EXPECT_EQ(ShownAt(Sec(90)).back(), ' ') << "the APM line keeps its trailing blank";
 }
 
 TEST_F(MeasureTest, WholeGameRateIsCorrectedAndShortTermFallsWhileIdle) {
@@ -89,8 +108,8 @@ TEST_F(MeasureTest, WholeGameRateIsCorrectedAndShortTermFallsWhileIdle) {
     os.EndGame(kStart + Sec(150));
     Play();
     // Short-term: 50 stamps whose oldest is 49.75 s old (stale stamps go only when a new action comes).
-    EXPECT_EQ(LineAt(Sec(140)), "APM = 048 (060) ");
-    EXPECT_EQ(LineAt(Sec(91)), "APM = 251 (999) ") << "raw 272 less 8 %; 50 actions in 1 s: clamped at 999";
+    EXPECT_EQ(ShownAt(Sec(140)), "APM = 048 (060) ");
+    EXPECT_EQ(ShownAt(Sec(91)), "APM = 251 (999) ") << "raw 272 less 8 %; 50 actions in 1 s: clamped at 999";
 }
 
 TEST(ApmArithmetic, CorrectionBands) {
@@ -163,7 +182,7 @@ TEST_F(MeasureTest, AlertSettingsThatSilenceIt) {
         SetSettings(c.limit, c.beepEvery, c.showAlert);
         Play();
         EXPECT_EQ(os.sounds.size(), c.sounds) << c.limit << "/" << c.beepEvery;
-        EXPECT_EQ(LineAt(Sec(84)).find("TOO LOW") != std::string::npos, c.warning) << c.limit << "/" << c.beepEvery;
+        EXPECT_EQ(ShownAt(Sec(84)).find("TOO LOW") != std::string::npos, c.warning) << c.limit << "/" << c.beepEvery;
     }
 }
 
@@ -207,7 +226,10 @@ TEST_F(MeasureTest, F6HidesTheApmLineAndTimerButNotBanners) {
     Play();
     EXPECT_EQ(LineAt(Sec(10)).substr(0, 5), "APM =");
     EXPECT_EQ(LineAt(Sec(10), 18), "00:00:10");
-    EXPECT_EQ(LineAt(Sec(15), -1), "") << "nothing to show: the surface is cleared";
+    EXPECT_EQ(LineAt(Sec(10) + 500, -1), "") << "nothing to show: the surface is cleared";
+    EXPECT_EQ(ShownAt(Sec(15)), "");
+    EXPECT_EQ(ShownAt(Sec(15), 18), "");
+    EXPECT_EQ(LineAt(Sec(15), -1), "?") << "a blank surface is not cleared again";
     EXPECT_EQ(LineAt(Sec(15), 18), "?");
     EXPECT_EQ(LineAt(Sec(20) + 500), "Sound OFF.....") << "banners show with the APM hidden";
     EXPECT_EQ(LineAt(Sec(20) + 500, 18), "?");
@@ -220,12 +242,59 @@ TEST_F(MeasureTest, TimerRowFormatsHoursMinutesSeconds) {
     dlg->UpdateData(FALSE);
     os.EndGame(kStart + Sec(3725));
     Play();
-    EXPECT_EQ(LineAt(Sec(3723) + 750, 18), "01:02:03");
-    EXPECT_EQ(LineAt(Sec(59) + 750, 18), "00:00:59");
+    EXPECT_EQ(ShownAt(Sec(3723) + 750, 18), "01:02:03");
+    EXPECT_EQ(ShownAt(Sec(59) + 750, 18), "00:00:59");
     // Drawn after the APM line of the same tick.
     auto it = std::find_if(os.drawn.begin(), os.drawn.end(), [](const Drawn& d) { return d.row == 18; });
     ASSERT_NE(it, os.drawn.begin());
     EXPECT_EQ((it - 1)->row, 0);
+}
+
+TEST_F(MeasureTest, OnlyTicksThatChangeTheFrameDrawIt) {
+    dlg->m_bShowTimer = 1;
+    dlg->UpdateData(FALSE);
+    os.At(kStart + Sec(10) + 100, [this] { dlg->m_bShowTimer = 0; });
+    os.EndGame(kStart + Sec(20));
+    Play();
+    // Warm-up without input: the line stays the same, the timer changes once a second, and each change
+    // draws the whole frame again, line first.
+    std::vector<Drawn> drawn;
+    for (const Drawn& d : os.drawn) {
+        if (d.at > kStart + Sec(3) && d.at <= kStart + Sec(5))
+            drawn.push_back(d);
+    }
+    const std::vector<Drawn> frames = {
+        {0, "APM = --- (000) ", 0}, {0, "00:00:04", 18}, {0, "APM = --- (000) ", 0}, {0, "00:00:05", 18}};
+    EXPECT_EQ(drawn, frames);
+    ASSERT_EQ(drawn.size(), 4u);
+    EXPECT_EQ(drawn[0].at, kStart + Sec(4));
+    EXPECT_EQ(drawn[2].at, kStart + Sec(5));
+    // The timer turned off: the next tick draws the line alone (which takes the old timer away), then
+    // nothing more until the game ends.
+    EXPECT_EQ(LineAt(Sec(10) + 250), "APM = --- (000) ");
+    EXPECT_EQ(LineAt(Sec(10) + 250, 18), "?");
+    EXPECT_EQ(ShownAt(Sec(10) + 250, 18), "");
+    EXPECT_TRUE(std::none_of(os.drawn.begin(), os.drawn.end(), [](const Drawn& d) {
+        return d.at > kStart + Sec(10) + 250 && d.row >= 0;
+    }));
+    // Every tick keeps the overlay on top, drawn or not.
+    EXPECT_EQ(std::count_if(os.raised.begin(), os.raised.end(),
+                            [](uint64_t at) { return at > kStart + Sec(3) && at <= kStart + Sec(19); }),
+              64);
+}
+
+TEST_F(MeasureTest, ASurfaceBlankedBetweenTicksIsDrawnAgain) {
+    os.At(kStart + Sec(5) + 100, [this] { os.ClearOverlay(); });   // cleared by someone else
+    os.At(kStart + Sec(8) + 100, [this] { os.overlayBlank = true; });  // the surface made anew
+    os.EndGame(kStart + Sec(10));
+    Play();
+    std::vector<uint64_t> times;
+    for (const Drawn& d : os.drawn) {
+        if (d.row == 0 && d.at > kStart + Sec(2))
+            times.push_back(d.at - kStart);
+    }
+    EXPECT_EQ(times, (std::vector<uint64_t>{2250, Sec(5) + 250, Sec(8) + 250}));
+    EXPECT_EQ(ShownAt(Sec(8) + 250), "APM = --- (000) ");
 }
 
 TEST_F(MeasureTest, SummaryGivesTheTimeOfThePeak) {
@@ -275,8 +344,10 @@ TEST_F(MeasureTest, ShortGamesLogNoSummary) {
 TEST_F(MeasureTest, F8EndsTheGameAtTheNextTick) {
     os.Key(kStart + Sec(90) + 100, VK_F8);  // dispatched after the drawing of the 90.25 s tick
     EXPECT_TRUE(Play());
-    EXPECT_EQ(LineAt(Sec(90) + 250).substr(0, 5), "APM =");
-    EXPECT_EQ(LineAt(Sec(90) + 500), "?") << "no tick after F8";
+    EXPECT_TRUE(TickedAt(Sec(90) + 250));
+    EXPECT_EQ(ShownAt(Sec(90) + 250).substr(0, 5), "APM =");
+    EXPECT_FALSE(TickedAt(Sec(90) + 500)) << "no tick after F8";
+    EXPECT_EQ(LineAt(Sec(90) + 500), "?");
     std::vector<std::string> log = Log();
     EXPECT_EQ(log[2], "Game finished");
 }
@@ -325,8 +396,10 @@ TEST_F(MeasureTest, FailingWaitsKeepThePace) {
     os.waitFails = true;
     os.EndGame(kStart + Sec(10));
     EXPECT_TRUE(Play()) << "a handle that cannot be waited on counts as a running game";
-    EXPECT_EQ(LineAt(250), "Game started...");
-    EXPECT_EQ(LineAt(500), "Game started...") << "ticks still come every 250 ms, not in a spin";
+    EXPECT_EQ(ShownAt(500), "Game started...");
+    std::vector<uint64_t> first(os.raised.begin(), os.raised.begin() + std::min<size_t>(os.raised.size(), 4));
+    EXPECT_EQ(first, (std::vector<uint64_t>{kStart + 250, kStart + 500, kStart + 750, kStart + 1000}))
+        << "ticks still come every 250 ms, not in a spin";
 }
 
 TEST_F(MeasureTest, TickCountWrapInsideAGame) {

@@ -143,3 +143,76 @@ TEST_F(OverlayTest, TenThousandDrawsLeakNoObjects) {
     EXPECT_EQ(::GetGuiResources(self, GR_GDIOBJECTS), gdi);
     EXPECT_EQ(::GetGuiResources(self, GR_USEROBJECTS), user);
 }
+
+namespace {
+
+// A top-most window over the surface's corner, as a full-screen game that raises itself.
+struct TopMostWindow {
+    HWND hwnd = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "game", WS_POPUP, 0, 0, 400, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
+    TopMostWindow() { Raise(); }
+    ~TopMostWindow() { ::DestroyWindow(hwnd); }
+    void Raise() { ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW); }
+    TopMostWindow(const TopMostWindow&) = delete;
+    TopMostWindow& operator=(const TopMostWindow&) = delete;
+};
+
+// True when hwnd comes before other in the z-order (above it).
+bool Above(HWND hwnd, HWND other) {
+    for (HWND w = ::GetWindow(other, GW_HWNDPREV); w; w = ::GetWindow(w, GW_HWNDPREV)) {
+        if (w == hwnd)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST_F(OverlayTest, RaisingPutsTheSurfaceBackAboveATopMostWindowWithoutActivatingIt) {
+    DrawOverlayText("APM = 001 (002) ", 0);
+    HWND surface = FindSurface();
+    TopMostWindow game;
+    HWND foreground = ::GetForegroundWindow();
+    HWND active = ::GetActiveWindow();
+    ASSERT_TRUE(Above(game.hwnd, surface)) << "the game came over the surface";
+    RaiseOverlaySurface();
+    EXPECT_TRUE(Above(surface, game.hwnd));
+    EXPECT_EQ(::GetWindow(surface, GW_HWNDPREV), nullptr) << "at the very top";
+    game.Raise();  // again, while it is in front already
+    ASSERT_TRUE(Above(game.hwnd, surface));
+    RaiseOverlaySurface();
+    EXPECT_TRUE(Above(surface, game.hwnd));
+    EXPECT_EQ(::GetForegroundWindow(), foreground);
+    EXPECT_EQ(::GetActiveWindow(), active);
+    EXPECT_NE(::GetActiveWindow(), surface);
+
+    // A blank surface has nothing to show above the game and stays where it is.
+    ClearOverlaySurface();
+    game.Raise();
+    RaiseOverlaySurface();
+    EXPECT_TRUE(Above(game.hwnd, surface));
+}
+
+TEST_F(OverlayTest, SurfaceGoesWithTheMainWindowAfterItsClear) {
+    DrawOverlayText("APM = 001 (002) ", 0);
+    HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ::DestroyWindow(other);
+    EXPECT_NE(FindSurface(), nullptr) << "only the main window's end takes it away";
+
+    bool surfaceAtClear = false;
+    os.onClear = [&] { surfaceAtClear = FindSurface() != nullptr; };
+    ::DestroyWindow(dlg->m_hWnd);
+    EXPECT_TRUE(surfaceAtClear) << "cleared first";
+    EXPECT_EQ(FindSurface(), nullptr);
+    EXPECT_TRUE(OverlaySurfaceBlank());
+
+    // A later draw makes a new surface, blank but for its line.
+    DrawOverlayText("Game started...", 0);
+    HWND again = FindSurface();
+    ASSERT_NE(again, nullptr);
+    EXPECT_FALSE(OverlaySurfaceBlank());
+    EXPECT_EQ(Read(again, kOverlayRowHeight, kOverlayTimerRow + kOverlayRowHeight).key,
+              kOverlayWidth * kOverlayTimerRow);
+    DestroyOverlaySurface();
+    EXPECT_EQ(FindSurface(), nullptr);
+}
