@@ -5,6 +5,7 @@
 #include "app/about_dlg.h"
 #include "app/res/resource.h"
 #include "app/version.h"
+#include "history/game_history.h"
 #include "link/os.h"
 #include "measure/overlay.h"
 
@@ -111,6 +112,7 @@ HCURSOR CMeterDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
 void CMeterDlg::OnDestroy() {
     SaveSettings();
     TheOs().ClearOverlay();
+    SaveUnsavedGames();
     CDialog::OnDestroy();
 }
 
