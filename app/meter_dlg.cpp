@@ -5,6 +5,7 @@
 #include "app/about_dlg.h"
 #include "app/res/resource.h"
 #include "app/version.h"
+#include "history/game_history.h"
 #include "link/os.h"
 #include "measure/overlay.h"
 
@@ -117,6 +118,7 @@ void CMeterDlg::OnDestroy() {
     TheOs().ClearOverlay();
     // The surface has no owner (an owner's minimise would hide it), so it goes here, after its clear.
     DestroyOverlaySurface();
+    SaveUnsavedGames();
     CDialog::OnDestroy();
 }
 

@@ -38,6 +38,7 @@ public:
     CString m_strSlotC;
     uint8_t m_bChatMode = false;
     CString m_strLastDir;
+    int m_bHistory = 1;  // keep every summarised game in the history folder
 
     // Game recognition and measurement.
     bool IsGameStarted(HANDLE process);

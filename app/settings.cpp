@@ -29,6 +29,7 @@ void CMeterDlg::LoadSettings() {
     m_bShowApm = ReadFlag(app, "showapm", 1);
     m_bShowAlert = ReadFlag(app, "showalert", 0);
     m_bShowTimer = ReadFlag(app, "showtimer", 0);
+    m_bHistory = ReadFlag(app, "history", 1);
 }
 
 void CMeterDlg::FillDefaultSound() {
@@ -56,6 +57,7 @@ void CMeterDlg::SaveSettings() {
     app->WriteProfileInt(kSection, "showapm", m_bShowApm);
     app->WriteProfileInt(kSection, "showalert", m_bShowAlert);
     app->WriteProfileInt(kSection, "showtimer", m_bShowTimer);
+    app->WriteProfileInt(kSection, "history", m_bHistory);
 }
 
 void CMeterDlg::DoDataExchange(CDataExchange* dx) {

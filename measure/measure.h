@@ -16,3 +16,12 @@ int32_t RawApm(uint32_t actions, uint32_t ms);
 int32_t CorrectApm(int32_t raw);
 // Short-term rate from the ring at now, at most 999; 0 for an empty ring or no time passed.
 int32_t RecentApm(uint32_t now);
+
+// The numbers of a game's summary lines, as they were logged.
+struct GameSummary {
+    uint32_t lengthMs = 0;     // from the start to the summary
+    int32_t apm = 0;
+    uint32_t actions = 0;
+    int32_t peakApm = 0;
+    uint32_t peakSeconds = 0;  // the time in the "Highest APM" line
+};

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/meter_dlg.h"
+#include "history/game_history.h"
 #include "link/link.h"
 #include "link/os.h"
 #include "measure/measure.h"
@@ -29,6 +30,7 @@ struct GameState {
     bool peakSeen = false;
     int beepCountdown = -1;
     OverlayPainter overlay;
+    GameRecorder history;
 };
 
 }  // namespace
@@ -45,6 +47,9 @@ static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed
         game.peakSeen = true;
     }
 
+    bool below = recent < dlg.m_nApmLimit && elapsed > kWarmUp;
+    game.history.Tick(elapsed, elapsed < kWarmUp ? -1 : game.shownApm, recent, below);
+
     char number[16];
     if (elapsed < kWarmUp) {
         std::strcpy(number, "---");
@@ -55,7 +60,7 @@ static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed
     char line[128];
     std::snprintf(line, sizeof line, "APM = %s (%03d) ", number, static_cast<int>(recent));
 
-    if (recent < dlg.m_nApmLimit && elapsed > kWarmUp) {
+    if (below) {
         if (dlg.m_bShowAlert)
             std::strncat(line, kWarning, sizeof line - std::strlen(line) - 1);
         if (dlg.m_nBeepEvery > 0) {
@@ -64,8 +69,10 @@ static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed
             else
                 game.beepCountdown -= 1;
             if (game.beepCountdown == 0) {
-                if (!dlg.m_strSound.IsEmpty() && dlg.m_bSoundOn)
+                if (!dlg.m_strSound.IsEmpty() && dlg.m_bSoundOn) {
                     os.PlaySoundFile(dlg.m_strSound);
+                    game.history.Alert();
+                }
                 game.beepCountdown = -1;
             }
         }
@@ -93,7 +100,7 @@ static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed
         game.overlay.Hide(os);  // nothing to show: take the last lines away
 }
 
-static void LogSummary(const GameState& game) {
+static GameSummary LogSummary(const GameState& game) {
     uint32_t now = TheOs().TickCount();
     uint32_t counted = now - game.startTick - kWarmUp;
     int32_t apm = counted == 0 ? 0 : CorrectApm(RawApm(g_nActions, counted));
@@ -108,6 +115,7 @@ static void LogSummary(const GameState& game) {
     std::snprintf(line, sizeof line, "Highest APM = %d at %02d:%02d:%02d:", static_cast<int>(game.peakApm),
                   static_cast<int>(h), static_cast<int>(m), static_cast<int>(s));
     LogLine(line);
+    return {now - game.startTick, apm, g_nActions, game.peakApm, t};
 }
 
 bool CMeterDlg::MeasureGame(HANDLE process) {
@@ -128,6 +136,7 @@ bool CMeterDlg::MeasureGame(HANDLE process) {
             LogLine("Game started");
             g_nActions = 0;
             game.startTick = os.TickCount();
+            game.history.Start(m_bHistory != 0, m_strSlotA, m_strSlotB, m_strSlotC);
             started = true;
             break;
         }
@@ -153,9 +162,10 @@ bool CMeterDlg::MeasureGame(HANDLE process) {
             PumpMessages();
         }
         if (game.shownApm > 10)
-            LogSummary(game);
+            game.history.Finish(LogSummary(game), HowGameEnded(alive), m_nApmLimit);
     }
     ClearGameMarks(process);
     os.ClearOverlay();
+    SaveFinishedGame(game.history);
     return alive != 0;
 }

@@ -31,6 +31,11 @@ status=0
     tr -d '\r' <"$table"
 } >out/bench.md
 rm -f "$table"
+# The history's share, measured in-process with the program's own code (about a second).
+{
+    echo
+    "$CADRO_WINE" "$CADRO_BUILD/bin/history_bench.exe" | tr -d '\r'
+} >>out/bench.md || echo "bench: the history's measurement failed" >&2
 cat out/bench.md
 [ "$status" -eq 0 ] || echo "bench: the run was not complete (exit code $status)" >&2
 exit "$status"

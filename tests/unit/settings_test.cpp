@@ -82,6 +82,7 @@ void StoreNonDefaults() {
     PutDword("showapm", 0);
     PutDword("showalert", 1);
     PutDword("showtimer", 1);
+    PutDword("history", 0);
     PutText("LASTDIR", "C:\\sounds\\old.wav");
 }
 
@@ -146,6 +147,7 @@ TEST_F(SettingsTest, FirstRunHasTheDefaultsAndWritesNothing) {
     EXPECT_EQ(dlg->m_bShowApm, 1);
     EXPECT_EQ(dlg->m_bShowAlert, 0);
     EXPECT_EQ(dlg->m_bShowTimer, 0);
+    EXPECT_EQ(dlg->m_bHistory, 1);
     EXPECT_TRUE(dlg->m_strLastDir.IsEmpty());
     EXPECT_TRUE(dlg->m_bSoundOn);
 
@@ -170,6 +172,7 @@ TEST_F(SettingsTest, LoadsTheStoredValuesIntoMembersAndControls) {
     EXPECT_EQ(loaded.m_bShowApm, 0);
     EXPECT_EQ(loaded.m_bShowAlert, 1);
     EXPECT_EQ(loaded.m_bShowTimer, 1);
+    EXPECT_EQ(loaded.m_bHistory, 0);
     EXPECT_TRUE(loaded.m_strLastDir.IsEmpty());  // only the file chooser reads it
     EXPECT_EQ(FieldText(loaded.m_hWnd, IDC_APMLIMIT), "120");
     EXPECT_EQ(FieldText(loaded.m_hWnd, IDC_BEEPEVERY), "5");
@@ -185,7 +188,7 @@ TEST_F(SettingsTest, LoadsThenSavesInTheirOrder) {
     RecordingApp app;
     auto next = Start(true);
     const std::vector<std::string> loads = {"MAIN/AUTOSTART", "MAIN/APMLIMIT", "MAIN/BEEPFREQ", "MAIN/SOUNDWAV",
-                                            "MAIN/showapm", "MAIN/showalert", "MAIN/showtimer"};
+                                            "MAIN/showapm", "MAIN/showalert", "MAIN/showtimer", "MAIN/history"};
     EXPECT_EQ(app.calls, loads);
 
     app.calls.clear();
@@ -193,7 +196,7 @@ TEST_F(SettingsTest, LoadsThenSavesInTheirOrder) {
     ::DestroyWindow(next->dlg->m_hWnd);
     const std::vector<std::string> saves = {
         "MAIN/AUTOSTART=1", "MAIN/APMLIMIT=-3", "MAIN/BEEPFREQ=5", "MAIN/SOUNDWAV=C:\\sounds\\ping.wav",
-        "MAIN/showapm=0",   "MAIN/showalert=1", "MAIN/showtimer=1"};
+        "MAIN/showapm=0",   "MAIN/showalert=1", "MAIN/showtimer=1", "MAIN/history=0"};
     EXPECT_EQ(app.calls, saves);
     EXPECT_EQ(StoredInt("APMLIMIT"), -3);
 }
@@ -215,6 +218,7 @@ TEST_F(SettingsTest, AValueThatCannotBeReadFallsBackAloneToItsDefault) {
         {"SOUNDWAV", REG_DWORD, &seven, 4},      {"SOUNDWAV", REG_EXPAND_SZ, "%TEMP%\\a.wav", 13},
         {"SOUNDWAV", REG_SZ, "", 1},             {"showapm", REG_DWORD, &minusOne, 4},
         {"showalert", REG_DWORD, &seven, 4},     {"showtimer", REG_SZ, "1", 2},
+        {"history", REG_DWORD, &minusOne, 4},    {"history", REG_SZ, "0", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry);
@@ -231,6 +235,7 @@ TEST_F(SettingsTest, AValueThatCannotBeReadFallsBackAloneToItsDefault) {
         EXPECT_EQ(loaded.m_bShowApm, entry == "showapm" ? 1 : 0);
         EXPECT_EQ(loaded.m_bShowAlert, entry == "showalert" ? 0 : 1);
         EXPECT_EQ(loaded.m_bShowTimer, entry == "showtimer" ? 0 : 1);
+        EXPECT_EQ(loaded.m_bHistory, entry == "history" ? 1 : 0);
     }
 }
 

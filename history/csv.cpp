@@ -1,0 +1,229 @@
+// Every row is one line: line breaks inside a text are written as spaces, so a torn row never reaches
+// past its own line and each line can be judged alone. A torn row that still has all its fields keeps
+// only whole fields before its cut, and its timeline name is checked whole, so it cannot name a file
+// that is not its own.
+#include "history/csv.h"
+
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr size_t kColumns = 14;
+const char* const kEndNames[] = {"game over", "F8", "game closed", "quit"};
+constexpr char kDateTimePattern[] = "####-##-##T##:##:##";
+constexpr char kNamePattern[] = "####-##-##_##-##-##";
+constexpr size_t kPatternLength = sizeof kDateTimePattern - 1;
+
+// '#' in pattern stands for a digit; everything else for itself.
+bool Matches(const std::string& text, size_t at, const char* pattern, size_t length) {
+    if (text.size() < at + length)
+        return false;
+    for (size_t i = 0; i < length; ++i) {
+        char c = text[at + i];
+        if (pattern[i] == '#' ? (c < '0' || c > '9') : c != pattern[i])
+            return false;
+    }
+    return true;
+}
+
+std::string Field(const std::string& text) {
+    std::string field;
+    bool quote = false;
+    for (char c : text) {
+        if (c == '\r' || c == '\n')
+            c = ' ';
+        if (c == ',' || c == '"')
+            quote = true;
+        if (c == '"')
+            field += '"';
+        field += c;
+    }
+    return quote ? '"' + field + '"' : field;
+}
+
+// RFC 4180 fields of one line; false when its quotes do not pair up.
+bool SplitFields(const std::string& line, std::vector<std::string>* fields) {
+    fields->clear();
+    size_t i = 0;
+    for (;;) {
+        std::string field;
+        if (i < line.size() && line[i] == '"') {
+            for (++i;; ++i) {
+                if (i >= line.size())
+                    return false;
+                if (line[i] == '"') {
+                    if (i + 1 >= line.size() || line[i + 1] != '"')
+                        break;
+                    ++i;
+                }
+                field += line[i];
+            }
+            ++i;  // the closing quote
+            if (i < line.size() && line[i] != ',')
+                return false;
+        } else {
+            for (; i < line.size() && line[i] != ','; ++i) {
+                if (line[i] == '"')
+                    return false;
+                field += line[i];
+            }
+        }
+        fields->push_back(field);
+        if (i >= line.size())
+            return true;
+        ++i;  // the comma
+    }
+}
+
+// Each line without its line end, the byte-order mark taken off the first.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t at = text.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        size_t stop = end > at && text[end - 1] == '\r' ? end - 1 : end;
+        lines.push_back(text.substr(at, stop - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+template <typename T>
+bool Number(const std::string& text, T* value) {
+    bool negative = !text.empty() && text[0] == '-';
+    size_t i = negative ? 1 : 0;
+    if (i == text.size() || text.size() > 11 || (negative && !std::numeric_limits<T>::is_signed))
+        return false;
+    long long n = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        n = n * 10 + (text[i] - '0');
+    }
+    n = negative ? -n : n;
+    if (n < static_cast<long long>(std::numeric_limits<T>::min()) ||
+        n > static_cast<long long>(std::numeric_limits<T>::max()))
+        return false;
+    *value = static_cast<T>(n);
+    return true;
+}
+
+bool EndFromName(const std::string& name, GameEnd* end) {
+    for (size_t i = 0; i < sizeof kEndNames / sizeof kEndNames[0]; ++i) {
+        if (name == kEndNames[i]) {
+            *end = static_cast<GameEnd>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseRow(const std::vector<std::string>& f, GameRecord* game) {
+    if (f.size() != kColumns || f[0].size() != kPatternLength || !Matches(f[0], 0, kDateTimePattern, kPatternLength))
+        return false;
+    game->started = f[0];
+    if (!Number(f[1], &game->lengthSeconds) || !Number(f[2], &game->apm) || !Number(f[3], &game->actions) ||
+        !Number(f[4], &game->peakApm) || !Number(f[5], &game->peakSeconds) || !Number(f[6], &game->limit) ||
+        !Number(f[7], &game->secondsBelow) || !Number(f[8], &game->alerts) || !EndFromName(f[9], &game->end))
+        return false;
+    game->slotA = f[10];
+    game->slotB = f[11];
+    game->slotC = f[12];
+    game->timeline = f[13];
+    return game->timeline.empty() || IsTimelineName(game->timeline);
+}
+
+}  // namespace
+
+std::string HistoryHeader() {
+    return "started,seconds,apm,actions,peak_apm,peak_at,limit,seconds_below,alerts,end,slot_a,slot_b,slot_c,"
+           "timeline\r\n";
+}
+
+std::string HistoryRow(const GameRecord& game) {
+    char numbers[160];
+    std::snprintf(numbers, sizeof numbers, ",%lu,%ld,%lu,%ld,%lu,%ld,%lu,%lu,",
+                  static_cast<unsigned long>(game.lengthSeconds), static_cast<long>(game.apm),
+                  static_cast<unsigned long>(game.actions), static_cast<long>(game.peakApm),
+                  static_cast<unsigned long>(game.peakSeconds), static_cast<long>(game.limit),
+                  static_cast<unsigned long>(game.secondsBelow), static_cast<unsigned long>(game.alerts));
+    return Field(game.started) + numbers + kEndNames[static_cast<int>(game.end)] + ',' + Field(game.slotA) + ',' +
+           Field(game.slotB) + ',' + Field(game.slotC) + ',' + Field(game.timeline) + "\r\n";
+}
+
+std::vector<GameRecord> ParseHistory(const std::string& text) {
+    std::vector<GameRecord> games;
+    std::vector<std::string> fields;
+    for (const std::string& line : Lines(text)) {
+        GameRecord game;
+        if (SplitFields(line, &fields) && ParseRow(fields, &game))
+            games.push_back(game);
+    }
+    return games;
+}
+
+std::string TimelineText(const std::vector<Sample>& samples) {
+    std::string text = "seconds,apm,recent\r\n";
+    text.reserve(text.size() + samples.size() * 16);
+    for (const Sample& s : samples) {
+        char row[48];
+        if (s.apm < 0) {
+            std::snprintf(row, sizeof row, "%lu,,%ld\r\n", static_cast<unsigned long>(s.seconds),
+                          static_cast<long>(s.recent));
+        } else {
+            std::snprintf(row, sizeof row, "%lu,%ld,%ld\r\n", static_cast<unsigned long>(s.seconds),
+                          static_cast<long>(s.apm), static_cast<long>(s.recent));
+        }
+        text += row;
+    }
+    return text;
+}
+
+std::vector<Sample> ParseTimeline(const std::string& text) {
+    std::vector<Sample> samples;
+    std::vector<std::string> fields;
+    for (const std::string& line : Lines(text)) {
+        Sample s;
+        if (!SplitFields(line, &fields) || fields.size() != 3 || !Number(fields[0], &s.seconds) ||
+            !(fields[1].empty() || (Number(fields[1], &s.apm) && s.apm >= 0)) || !Number(fields[2], &s.recent))
+            continue;
+        samples.push_back(s);
+    }
+    return samples;
+}
+
+std::string AppendedText(unsigned long long size, char last, const std::string& row) {
+    if (size == 0)
+        return kByteOrderMark + HistoryHeader() + row;
+    return last == '\n' ? row : "\r\n" + row;
+}
+
+std::string TimelineName(const std::string& started, int copy) {
+    if (started.size() != kPatternLength || !Matches(started, 0, kDateTimePattern, kPatternLength))
+        return "";
+    std::string name = started;
+    name[10] = '_';
+    name[13] = '-';
+    name[16] = '-';
+    if (copy > 1)
+        name += '_' + std::to_string(copy);
+    return name + ".csv";
+}
+
+bool IsTimelineName(const std::string& name) {
+    if (!Matches(name, 0, kNamePattern, kPatternLength))
+        return false;
+    size_t at = kPatternLength;
+    if (at < name.size() && name[at] == '_') {
+        size_t digits = ++at;
+        while (at < name.size() && name[at] >= '0' && name[at] <= '9')
+            ++at;
+        if (at == digits || name[digits] == '0')
+            return false;
+    }
+    return name.compare(at, std::string::npos, ".csv") == 0;
+}

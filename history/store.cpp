@@ -1,0 +1,128 @@
+#include "history/store.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "history/csv.h"
+#include "history/files.h"
+
+namespace {
+
+// Copies of one name tried when games started in the same second (two programs, or a clock set back).
+constexpr int kNameCopies = 100;
+
+}  // namespace
+
+std::string HistoryStore::Folder() const {
+    std::string folder = TheHistoryFiles().DataFolder();
+    if (folder.empty() || m_folders.empty())
+        return std::string();
+    for (const std::string& part : m_folders) {
+        if (part.empty())
+            return std::string();
+        folder += '\\' + part;
+    }
+    return folder;
+}
+
+uint32_t HistoryStore::Save(GameRecord record, std::vector<Sample> samples) {
+    m_waiting.push_back({std::move(record), std::move(samples), false});
+    return SaveWaiting();
+}
+
+uint32_t HistoryStore::SaveWaiting() {
+    if (m_waiting.empty())
+        return 0;
+    std::string folder = Folder();
+    if (folder.empty())
+        return ERROR_PATH_NOT_FOUND;
+    std::string timelines = folder + '\\' + kTimelineFolderName;
+    if (uint32_t error = MakeFolders(timelines))
+        return error;
+    HistoryFiles& files = TheHistoryFiles();
+    while (!m_waiting.empty()) {
+        Game& game = m_waiting.front();
+        if (uint32_t error = WriteTimeline(game, timelines))
+            return error;
+        if (uint32_t error = files.AppendRow(folder + '\\' + kHistoryFileName, HistoryRow(game.record)))
+            return error;
+        m_waiting.pop_front();
+    }
+    return 0;
+}
+
+uint32_t HistoryStore::MakeFolders(const std::string& timelines) {
+    HistoryFiles& files = TheHistoryFiles();
+    std::string folder = files.DataFolder();
+    for (const std::string& part : m_folders) {
+        folder += '\\' + part;
+        if (uint32_t error = files.MakeFolder(folder))
+            return error;
+    }
+    return files.MakeFolder(timelines);
+}
+
+uint32_t HistoryStore::WriteTimeline(Game& game, const std::string& timelines) {
+    if (game.timelineWritten || game.samples.empty())
+        return 0;
+    std::string name = TimelineName(game.record.started);
+    if (name.empty())
+        return 0;  // no date to name it by: the row goes without it
+    HistoryFiles& files = TheHistoryFiles();
+    // Another program writing the same name at once must not take this one's file.
+    std::string temporary =
+        timelines + '\\' + name.substr(0, name.size() - 4) + '.' + std::to_string(::GetCurrentProcessId()) + ".tmp";
+    if (uint32_t error = files.WriteWhole(temporary, TimelineText(game.samples))) {
+        files.Remove(temporary);
+        return error;
+    }
+    uint32_t error = ERROR_ALREADY_EXISTS;
+    for (int copy = 1; copy <= kNameCopies && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS); ++copy) {
+        name = TimelineName(game.record.started, copy);
+        error = files.Rename(temporary, timelines + '\\' + name);
+    }
+    if (error) {
+        files.Remove(temporary);
+        return error;
+    }
+    game.record.timeline = name;
+    game.timelineWritten = true;
+    std::vector<Sample>().swap(game.samples);  // on disk now: a waiting row needs no more than itself
+    Prune(timelines);
+    return 0;
+}
+
+void HistoryStore::Prune(const std::string& timelines) {
+    HistoryFiles& files = TheHistoryFiles();
+    std::vector<std::string> names;
+    if (files.List(timelines, "*.csv", &names) != 0)
+        return;
+    names.erase(std::remove_if(names.begin(), names.end(), [](const std::string& n) { return !IsTimelineName(n); }),
+                names.end());
+    if (names.size() <= kKeptTimelines)
+        return;
+    // The names begin with the date and time of the game, so their order is the games' order.
+    std::sort(names.begin(), names.end());
+    for (size_t i = 0; i + kKeptTimelines < names.size(); ++i)
+        files.Remove(timelines + '\\' + names[i]);
+}
+
+std::string SaveFailure(uint32_t error) {
+    switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return "history file in use";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+        return "history folder is read-only";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return "disk full";
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND:
+        return "history folder not found";
+    default:
+        return "error " + std::to_string(error);
+    }
+}

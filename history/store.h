@@ -1,0 +1,47 @@
+// The history on disk: history.csv in the program's folder, and each game's timeline in its timelines
+// folder. Games that could not be written wait in memory, oldest first, and are written before any
+// newer one, so the rows keep the order the games were played in. Rows are never removed; timelines
+// beyond kKeptTimelines are, oldest first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "history/record.h"
+
+constexpr size_t kKeptTimelines = 1000;
+constexpr char kHistoryFileName[] = "history.csv";
+constexpr char kTimelineFolderName[] = "timelines";
+
+class HistoryStore {
+public:
+    // The program's folder is these folders below the user's data folder, made one by one when needed.
+    explicit HistoryStore(std::vector<std::string> folders) : m_folders(std::move(folders)) {}
+
+    // Queues the game, then writes every waiting one: 0 when all are written, else the error that
+    // stopped the writing (that game and the newer ones wait).
+    uint32_t Save(GameRecord record, std::vector<Sample> samples);
+    uint32_t SaveWaiting();
+    size_t waiting() const { return m_waiting.size(); }
+    // The program's folder, "" when it cannot be known.
+    std::string Folder() const;
+
+private:
+    struct Game {
+        GameRecord record;
+        std::vector<Sample> samples;
+        bool timelineWritten = false;
+    };
+    uint32_t MakeFolders(const std::string& timelines);
+    uint32_t WriteTimeline(Game& game, const std::string& timelines);
+    void Prune(const std::string& timelines);
+
+    std::vector<std::string> m_folders;
+    std::deque<Game> m_waiting;
+};
+
+// Why a game could not be saved, for the log: "history file in use".
+std::string SaveFailure(uint32_t error);

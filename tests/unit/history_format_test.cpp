@@ -1,0 +1,219 @@
+// The history's file formats: rows as spreadsheets read them, what readers skip, the timeline file, the
+// file names, and the game's texts in UTF-8.
+#include <gtest/gtest.h>
+
+#include "history/csv.h"
+#include "history/text.h"
+
+namespace {
+
+GameRecord AGame() {
+    GameRecord g;
+    g.started = "2026-12-09T04:12:33";
+    g.lengthSeconds = 1234;
+    g.apm = 187;
+    g.actions = 3594;
+    g.peakApm = 412;
+    g.peakSeconds = 3723;
+    g.limit = -5;
+    g.secondsBelow = 42;
+    g.alerts = 7;
+    g.end = GameEnd::kStopKey;
+    g.slotA = "Player";
+    g.slotB = "Lost Temple";
+    g.slotC = "Melee";
+    g.timeline = "2026-12-09_04-12-33.csv";
+    return g;
+}
+
+void ExpectSame(const GameRecord& a, const GameRecord& b) {
+    EXPECT_EQ(a.started, b.started);
+    EXPECT_EQ(a.lengthSeconds, b.lengthSeconds);
+    EXPECT_EQ(a.apm, b.apm);
+    EXPECT_EQ(a.actions, b.actions);
+    EXPECT_EQ(a.peakApm, b.peakApm);
+    EXPECT_EQ(a.peakSeconds, b.peakSeconds);
+    EXPECT_EQ(a.limit, b.limit);
+    EXPECT_EQ(a.secondsBelow, b.secondsBelow);
+    EXPECT_EQ(a.alerts, b.alerts);
+    EXPECT_EQ(a.end, b.end);
+    EXPECT_EQ(a.slotA, b.slotA);
+    EXPECT_EQ(a.slotB, b.slotB);
+    EXPECT_EQ(a.slotC, b.slotC);
+    EXPECT_EQ(a.timeline, b.timeline);
+}
+
+}  // namespace
+
+TEST(HistoryFormat, HeaderAndRowNameEveryColumnInOrder) {
+    EXPECT_EQ(HistoryHeader(),
+              "started,seconds,apm,actions,peak_apm,peak_at,limit,seconds_below,alerts,end,slot_a,slot_b,slot_c,"
+              "timeline\r\n");
+    EXPECT_EQ(HistoryRow(AGame()), "2026-12-09T04:12:33,1234,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee,"
+                                   "2026-12-09_04-12-33.csv\r\n");
+    GameRecord g = AGame();
+    const std::pair<GameEnd, const char*> ends[] = {
+        {GameEnd::kGameOver, ",game over,"}, {GameEnd::kStopKey, ",F8,"},
+        {GameEnd::kGameClosed, ",game closed,"}, {GameEnd::kQuit, ",quit,"}};
+    for (const auto& end : ends) {
+        g.end = end.first;
+        EXPECT_NE(HistoryRow(g).find(end.second), std::string::npos) << end.second;
+        ASSERT_EQ(ParseHistory(HistoryRow(g)).size(), 1u);
+        EXPECT_EQ(ParseHistory(HistoryRow(g))[0].end, end.first);
+    }
+}
+
+TEST(HistoryFormat, TextsAreQuotedAsSpreadsheetsReadThem) {
+    struct Case {
+        const char* text;
+        const char* field;   // as written
+        const char* readAs;  // as read back
+    };
+    const Case cases[] = {
+        {"plain", "plain", "plain"},
+        {"", "", ""},
+        {"a,b", "\"a,b\"", "a,b"},
+        {"say \"gg\"", "\"say \"\"gg\"\"\"", "say \"gg\""},
+        {"\"", "\"\"\"\"", "\""},
+        {"two\r\nlines", "two  lines", "two  lines"},  // a row is always one line
+        {"\n,", "\" ,\"", " ,"},
+        {"  spaced  ", "  spaced  ", "  spaced  "},
+        {"Caf\xC3\xA9", "Caf\xC3\xA9", "Caf\xC3\xA9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        GameRecord g = AGame();
+        g.slotB = c.text;
+        std::string row = HistoryRow(g);
+        EXPECT_NE(row.find(std::string(",Player,") + c.field + ",Melee,"), std::string::npos) << row;
+        EXPECT_EQ(row.find('\n'), row.size() - 1);
+        std::vector<GameRecord> back = ParseHistory(HistoryHeader() + row);
+        ASSERT_EQ(back.size(), 1u);
+        EXPECT_EQ(back[0].slotB, c.readAs);
+    }
+}
+
+TEST(HistoryFormat, RowsReadBackWholeAtTheLimitsOfTheirNumbers) {
+    GameRecord g = AGame();
+    g.lengthSeconds = UINT32_MAX;
+    g.apm = INT32_MIN;
+    g.actions = UINT32_MAX;
+    g.peakApm = INT32_MAX;
+    g.limit = INT32_MIN;
+    g.slotA = "";
+    g.timeline = "";
+    std::vector<GameRecord> back = ParseHistory(HistoryRow(AGame()) + HistoryRow(g));
+    ASSERT_EQ(back.size(), 2u);
+    ExpectSame(back[0], AGame());
+    ExpectSame(back[1], g);
+}
+
+TEST(HistoryFormat, ReadersSkipWhatTheyCannotParseAndKeepTheRest) {
+    const std::string good = HistoryRow(AGame());
+    const std::string row = good.substr(0, good.size() - 2);
+    const char* const bad[] = {
+        "",
+        "started,seconds,apm,actions,peak_apm,peak_at,limit,seconds_below,alerts,end,slot_a,slot_b,slot_c,timeline",
+        "2026-12-09T04:12:33,1234,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee",  // a field short
+        "2026-12-09T04:12:33,1234,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee,,",  // one too many
+        "2026-12-09T04:12:33,1234,187,3594,412,3723,-5,42,7,F8,Player,\"Lost Temple",  // torn inside quotes
+        "2026-12-09T04:12:33,1234,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee,2026-12-09_04-1",
+        "2026-12-09T04:12:33,1234,187,3594,412,3723,-5,42,7,stopped,Player,Lost Temple,Melee,",
+        "2026-12-09T04:12:33,-1,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee,",
+        "2026-12-09T04:12:33,4294967296,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee,",
+        "2026-12-09T04:12:33,12a,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee,",
+        "2026-12-09T04:12:33, 12,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee,",
+        "2026-12-09 04:12:33,12,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee,",
+        "2026-12-09T04:12:33,12,187,3594,412,3723,-5,42,7,F8,Pl\"ayer,Lost Temple,Melee,",
+        "2026-12-09T04:12:33,12,187,3594,412,3723,-5,42,7,F8,\"Player\"x,Lost Temple,Melee,",
+        "2026-12-09T04:12:33,12,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee,..\\..\\boot.ini",
+        "2026-12-09T04:12:33,1234,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee,2026-12-09_04-12-33_0.csv",
+        "\xEF\xBB\xBFjunk",
+    };
+    for (const char* line : bad) {
+        SCOPED_TRACE(line);
+        EXPECT_TRUE(ParseHistory(line).empty());
+        // Between two good rows, with either line end, it costs only itself.
+        for (const char* end : {"\r\n", "\n"}) {
+            std::vector<GameRecord> back = ParseHistory(good + line + end + row + end);
+            ASSERT_EQ(back.size(), 2u);
+            ExpectSame(back[1], AGame());
+        }
+    }
+    // The byte-order mark the file starts with, and a last row without its line end.
+    EXPECT_EQ(ParseHistory("\xEF\xBB\xBF" + HistoryHeader() + good + row).size(), 2u);
+}
+
+TEST(HistoryFormat, AnAppendRepairsATornLastRowAndStartsANewFileWithItsHeader) {
+    const std::string row = HistoryRow(AGame());
+    EXPECT_EQ(AppendedText(0, '\0', row), "\xEF\xBB\xBF" + HistoryHeader() + row);
+    EXPECT_EQ(AppendedText(500, '\n', row), row);
+    for (char last : {'\r', ',', '"', '3', '\0'})
+        EXPECT_EQ(AppendedText(500, last, row), "\r\n" + row) << static_cast<int>(last);
+    // A row torn anywhere leaves the next one whole.
+    const std::string file = AppendedText(0, '\0', row);
+    for (size_t cut = file.size() - row.size() + 1; cut < file.size(); ++cut) {
+        std::string torn = file.substr(0, cut);
+        std::string next = torn + AppendedText(torn.size(), torn.back(), row);
+        std::vector<GameRecord> back = ParseHistory(next);
+        ASSERT_GE(back.size(), 1u) << cut;
+        ASSERT_LE(back.size(), 2u) << cut;
+        ExpectSame(back.back(), AGame());
+        if (back.size() == 2) {
+            // Only the whole row without its line end reads, or one cut after the last comma: every
+            // field but the timeline, which is then empty.
+            GameRecord expected = AGame();
+            if (cut != file.size() - 2)
+                expected.timeline = "";
+            ExpectSame(back[0], expected);
+        }
+    }
+}
+
+TEST(HistoryFormat, TimelineFileHasOneRowASecondAndEmptyApmInTheWarmUp) {
+    std::vector<Sample> samples = {{0, -1, 0}, {79, -1, 312}, {80, 0, 300}, {81, 276, 999}, {4000000000u, 12, 0}};
+    std::string text = TimelineText(samples);
+    EXPECT_EQ(text, "seconds,apm,recent\r\n0,,0\r\n79,,312\r\n80,0,300\r\n81,276,999\r\n4000000000,12,0\r\n");
+    std::vector<Sample> back = ParseTimeline(text + "x,1,2\r\n1,2\r\n5,-1,3\r\n7,,");
+    ASSERT_EQ(back.size(), samples.size());
+    for (size_t i = 0; i < samples.size(); ++i) {
+        EXPECT_EQ(back[i].seconds, samples[i].seconds);
+        EXPECT_EQ(back[i].apm, samples[i].apm);
+        EXPECT_EQ(back[i].recent, samples[i].recent);
+    }
+    EXPECT_EQ(TimelineText({}), "seconds,apm,recent\r\n");
+}
+
+TEST(HistoryFormat, TimelineNamesComeFromTheStartAndAreRecognisedExactly) {
+    EXPECT_EQ(TimelineName("2026-12-09T04:12:33"), "2026-12-09_04-12-33.csv");
+    EXPECT_EQ(TimelineName("2026-12-09T04:12:33", 2), "2026-12-09_04-12-33_2.csv");
+    EXPECT_EQ(TimelineName("2026-12-09T04:12:33", 17), "2026-12-09_04-12-33_17.csv");
+    for (const char* started : {"", "2026-12-09T04:12", "2026-12-09 04:12:33", "2026-12-09T04:12:33Z", "x"})
+        EXPECT_EQ(TimelineName(started), "") << started;
+    for (const char* name : {"2026-12-09_04-12-33.csv", "2026-12-09_04-12-33_2.csv", "1999-01-01_00-00-00_10.csv"})
+        EXPECT_TRUE(IsTimelineName(name)) << name;
+    for (const char* name : {"2026-12-09_04-12-33", "2026-12-09_04-12-33.csv.tmp", "2026-12-09_04-12-33_.csv",
+                             "2026-12-09_04-12-33_02.csv", "2026-12-09_04-12-33.1234.tmp", "notes.csv",
+                             "2026-12-09T04:12:33.csv", "2026-12-09_04-12-3.csv", ""})
+        EXPECT_FALSE(IsTimelineName(name)) << name;
+}
+
+TEST(HistoryText, GameTextsAreConvertedFromTheirCodePageToUtf8) {
+    struct Case {
+        unsigned codePage;
+        const char* ansi;
+        const char* utf8;
+    };
+    const Case cases[] = {
+        {1252, "Caf\xE9", "Caf\xC3\xA9"},
+        {1252, "\x80 5", "\xE2\x82\xAC 5"},
+        {1252, "Stra\xDF" "e", "Stra\xC3\x9F" "e"},
+        {1251, "\xCC\xE8\xF0", "\xD0\x9C\xD0\xB8\xD1\x80"},
+        {1252, "", ""},
+        {0, "Player 1", "Player 1"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AnsiToUtf8(c.ansi, c.codePage), c.utf8) << c.ansi;
+    EXPECT_EQ(WideToUtf8(Utf8ToWide("\xD0\x9C\xD0\xB8 \xE2\x82\xAC")), "\xD0\x9C\xD0\xB8 \xE2\x82\xAC");
+    EXPECT_EQ(Utf8ToWide("Caf\xC3\xA9"), L"Caf\u00e9");
+}

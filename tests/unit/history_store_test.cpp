@@ -1,0 +1,222 @@
+// The history on disk, against real files in a temporary folder: the folders made on first use, rows
+// appended whole, a torn last row repaired, timelines written under a temporary name, the games that
+// could not be written kept and written later in order, and the timelines pruned oldest first.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "history/csv.h"
+#include "history/store.h"
+#include "tests/unit/history_files.h"
+
+namespace {
+
+GameRecord Game(const char* started, uint32_t actions) {
+    GameRecord g;
+    g.started = started;
+    g.lengthSeconds = 100;
+    g.apm = 150;
+    g.actions = actions;
+    g.slotA = "Player";
+    g.slotB = "Lost Temple";
+    g.slotC = "Melee";
+    return g;
+}
+
+std::vector<Sample> Samples(uint32_t count) {
+    std::vector<Sample> samples;
+    for (uint32_t i = 0; i < count; ++i)
+        samples.push_back({i, i < 80 ? -1 : static_cast<int32_t>(i), static_cast<int32_t>(2 * i)});
+    return samples;
+}
+
+class HistoryStoreTest : public ::testing::Test {
+protected:
+    HistoryStoreTest() : files(temp.path()), use(&files), store({"Vorkel", "cadro"}) {}
+
+    std::string Folder() const { return temp.path() + "\\Vorkel\\cadro"; }
+    std::string HistoryPath() const { return Folder() + "\\history.csv"; }
+    std::string Timelines() const { return Folder() + "\\timelines"; }
+    std::vector<GameRecord> Rows() const { return ParseHistory(ReadWhole(HistoryPath())); }
+
+    TempFolder temp;
+    FailingFiles files;
+    UseFiles use;
+    HistoryStore store;
+};
+
+}  // namespace
+
+TEST_F(HistoryStoreTest, FirstGameMakesTheFoldersTheHeaderTheRowAndItsTimeline) {
+    EXPECT_EQ(store.Folder(), Folder());
+    ASSERT_EQ(store.Save(Game("2026-12-09T04:12:33", 11), Samples(100)), 0u);
+    EXPECT_EQ(store.waiting(), 0u);
+    std::string text = ReadWhole(HistoryPath());
+    GameRecord expected = Game("2026-12-09T04:12:33", 11);
+    expected.timeline = "2026-12-09_04-12-33.csv";
+    EXPECT_EQ(text, "\xEF\xBB\xBF" + HistoryHeader() + HistoryRow(expected));
+    EXPECT_EQ(Names(Timelines()), std::vector<std::string>{"2026-12-09_04-12-33.csv"}) << "no temporary file left";
+    EXPECT_EQ(ReadWhole(Timelines() + "\\2026-12-09_04-12-33.csv"), TimelineText(Samples(100)));
+
+    // The next game appends its row and nothing else.
+    ASSERT_EQ(store.Save(Game("2026-12-09T05:00:00", 22), Samples(90)), 0u);
+    expected = Game("2026-12-09T05:00:00", 22);
+    expected.timeline = "2026-12-09_05-00-00.csv";
+    EXPECT_EQ(ReadWhole(HistoryPath()), text + HistoryRow(expected));
+    // A game without samples has no timeline.
+    ASSERT_EQ(store.Save(Game("2026-12-09T06:00:00", 33), {}), 0u);
+    EXPECT_EQ(Rows().back().timeline, "");
+    EXPECT_EQ(Names(Timelines()).size(), 2u);
+}
+
+TEST_F(HistoryStoreTest, GamesOfTheSameSecondGetTheirOwnTimelines) {
+    for (uint32_t i = 1; i <= 3; ++i)
+        ASSERT_EQ(store.Save(Game("2026-12-09T04:12:33", i), Samples(80 + i)), 0u);
+    std::vector<GameRecord> rows = Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].timeline, "2026-12-09_04-12-33.csv");
+    EXPECT_EQ(rows[1].timeline, "2026-12-09_04-12-33_2.csv");
+    EXPECT_EQ(rows[2].timeline, "2026-12-09_04-12-33_3.csv");
+    for (const GameRecord& row : rows)
+        EXPECT_EQ(ParseTimeline(ReadWhole(Timelines() + "\\" + row.timeline)).size(), 80 + row.actions);
+}
+
+TEST_F(HistoryStoreTest, ATornLastRowCostsOnlyItself) {
+    ASSERT_EQ(store.Save(Game("2026-12-09T04:12:33", 11), {}), 0u);
+    std::string whole = ReadWhole(HistoryPath());
+    std::string torn = HistoryRow(Game("2026-12-09T04:20:00", 99));
+    WriteRaw(HistoryPath(), whole + torn.substr(0, torn.size() / 2));  // the power went mid-row
+    ASSERT_EQ(store.Save(Game("2026-12-09T05:00:00", 22), {}), 0u);
+    std::string text = ReadWhole(HistoryPath());
+    EXPECT_EQ(text.substr(whole.size() + torn.size() / 2), "\r\n" + HistoryRow(Game("2026-12-09T05:00:00", 22)));
+    std::vector<GameRecord> rows = Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].actions, 11u);
+    EXPECT_EQ(rows[1].actions, 22u);
+}
+
+TEST_F(HistoryStoreTest, AFileHeldOpenWithoutSharingKeepsTheGamesUntilItIsFree) {
+    ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 1), Samples(85)), 0u);
+    HANDLE held = ::CreateFileA(HistoryPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    uint32_t error = store.Save(Game("2026-12-09T04:05:00", 2), Samples(86));
+    EXPECT_EQ(error, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(SaveFailure(error), "history file in use");
+    EXPECT_EQ(store.Save(Game("2026-12-09T04:10:00", 3), Samples(87)), error);
+    EXPECT_EQ(store.waiting(), 2u);
+    EXPECT_EQ(store.SaveWaiting(), error);
+    // The first waiting game's timeline was written once, before its row failed; the next waits whole.
+    EXPECT_EQ(Names(Timelines()), (std::vector<std::string>{"2026-12-09_04-00-00.csv", "2026-12-09_04-05-00.csv"}));
+    EXPECT_EQ(files.Calls("WriteWhole"), 2);
+    ::CloseHandle(held);
+
+    EXPECT_EQ(store.SaveWaiting(), 0u);
+    EXPECT_EQ(store.waiting(), 0u);
+    std::vector<GameRecord> rows = Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    for (uint32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(rows[i].actions, i + 1) << "in the order played";
+        EXPECT_EQ(ParseTimeline(ReadWhole(Timelines() + "\\" + rows[i].timeline)).size(), 85 + i);
+    }
+    EXPECT_EQ(files.Calls("WriteWhole"), 3);
+}
+
+TEST_F(HistoryStoreTest, EveryFailingCallKeepsTheGameAndLeavesNoPartOfIt) {
+    struct Case {
+        const char* call;
+        uint32_t error;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"MakeFolder", ERROR_ACCESS_DENIED, "history folder is read-only"},
+        {"WriteWhole", ERROR_DISK_FULL, "disk full"},
+        {"WriteWhole", ERROR_HANDLE_DISK_FULL, "disk full"},
+        {"Rename", ERROR_WRITE_PROTECT, "history folder is read-only"},
+        {"AppendRow", ERROR_LOCK_VIOLATION, "history file in use"},
+        {"AppendRow", ERROR_DISK_FULL, "disk full"},
+        {"AppendRow", ERROR_PATH_NOT_FOUND, "history folder not found"},
+        {"AppendRow", ERROR_INVALID_NAME, "error 123"},
+    };
+    uint32_t actions = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.call) + " " + c.reason);
+        size_t rows = Rows().size();
+        files.Fail(c.call, c.error);
+        EXPECT_EQ(store.Save(Game("2026-12-09T04:00:00", ++actions), Samples(81)), c.error);
+        EXPECT_EQ(SaveFailure(c.error), c.reason);
+        EXPECT_EQ(store.waiting(), 1u);
+        EXPECT_EQ(Rows().size(), rows);
+        EXPECT_TRUE(Names(Timelines(), "*.tmp").empty()) << "the temporary file is removed";
+        files.Heal();
+        EXPECT_EQ(store.SaveWaiting(), 0u);
+        ASSERT_EQ(Rows().size(), rows + 1);
+        EXPECT_EQ(Rows().back().actions, actions);
+        EXPECT_TRUE(Exists(Timelines() + "\\" + Rows().back().timeline));
+    }
+    // Pruning that fails is no failure of the game.
+    files.Fail("List", ERROR_ACCESS_DENIED);
+    EXPECT_EQ(store.Save(Game("2026-12-09T04:00:00", ++actions), Samples(81)), 0u);
+}
+
+TEST_F(HistoryStoreTest, WithoutADataFolderTheGamesWait) {
+    FailingFiles nowhere("");
+    UseFiles useNowhere(&nowhere);
+    HistoryStore lost({"Vorkel", "cadro"});
+    EXPECT_EQ(lost.Folder(), "");
+    EXPECT_EQ(lost.Save(Game("2026-12-09T04:00:00", 1), Samples(81)), static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(lost.waiting(), 1u);
+    HistoryStore unnamed({"Vorkel", ""});
+    EXPECT_EQ(unnamed.Save(Game("2026-12-09T04:00:00", 1), {}), static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(HistoryStoreTest, OldTimelinesArePrunedOldestFirstAndRowsNever) {
+    ASSERT_EQ(store.Save(Game("2026-01-01T00:00:00", 1), Samples(81)), 0u);
+    // Older timelines than any game of this test, and files that are not timelines at all.
+    for (size_t i = 0; i < kKeptTimelines + 2; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "\\2025-%02u-01_00-00-%02u.csv", static_cast<unsigned>(1 + i / 60),
+                      static_cast<unsigned>(i % 60));
+        WriteRaw(Timelines() + name, "seconds,apm,recent\r\n");
+    }
+    WriteRaw(Timelines() + "\\notes.csv", "mine");
+    WriteRaw(Timelines() + "\\2025-01-01_00-00-00.4242.tmp", "");
+    ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 2), Samples(81)), 0u);
+    std::vector<std::string> names = Names(Timelines(), "*.csv");
+    std::vector<std::string> timelines;
+    for (const std::string& n : names) {
+        if (IsTimelineName(n))
+            timelines.push_back(n);
+    }
+    ASSERT_EQ(timelines.size(), kKeptTimelines);
+    EXPECT_EQ(timelines.front(), "2025-01-01_00-00-04.csv") << "the four oldest went";
+    EXPECT_EQ(timelines.back(), "2026-12-09_04-00-00.csv");
+    EXPECT_TRUE(Exists(Timelines() + "\\notes.csv"));
+    EXPECT_TRUE(Exists(Timelines() + "\\2025-01-01_00-00-00.4242.tmp"));
+    EXPECT_EQ(Rows().size(), 2u);
+}
+
+TEST_F(HistoryStoreTest, TwoWritersAppendingAtOnceNeverMixRows) {
+    ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 0), {}), 0u);
+    constexpr uint32_t kRows = 300;
+    auto writer = [this](uint32_t first) {
+        // Long texts, so that a row is more than one small write would carry.
+        GameRecord g = Game("2026-12-09T04:00:00", 0);
+        g.slotA = std::string(3000, 'a' + static_cast<char>(first / kRows));
+        for (uint32_t i = 0; i < kRows; ++i) {
+            g.actions = first + i;
+            ASSERT_EQ(Win32HistoryFiles().AppendRow(HistoryPath(), HistoryRow(g)), 0u);
+        }
+    };
+    std::thread one(writer, kRows), two(writer, 2 * kRows);
+    one.join();
+    two.join();
+    std::string text = ReadWhole(HistoryPath());
+    std::vector<GameRecord> rows = ParseHistory(text);
+    ASSERT_EQ(rows.size(), 2 * kRows + 1);
+    std::vector<bool> seen(3 * kRows, false);
+    for (const GameRecord& row : rows) {
+        EXPECT_FALSE(seen[row.actions]);
+        seen[row.actions] = true;
+        EXPECT_EQ(row.slotA, row.actions ? std::string(3000, static_cast<char>('a' + row.actions / kRows)) : "Player");
+    }
+}
