@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <mmsystem.h>
+#include <shellapi.h>
 
 #include <cstring>
 
@@ -59,6 +60,11 @@ public:
         if (!path || !*path || std::strlen(path) >= MAX_PATH)
             return;
         ::PlaySoundA(path, nullptr, SND_FILENAME | SND_NOWAIT | SND_NOSTOP);
+    }
+
+    bool OpenDocument(const char* path) override {
+        HINSTANCE result = ::ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+        return reinterpret_cast<INT_PTR>(result) > 32;
     }
 };
 
