@@ -239,6 +239,8 @@ int main(int argc, char** argv) {
     o.shortSeconds = Arg(argc, argv, "--short", o.shortSeconds);
     o.apm = Arg(argc, argv, "--apm", o.apm);
     o.startupRuns = Arg(argc, argv, "--startup-runs", o.startupRuns);
+    Progress("game report");
+    MeasureReport(r);
     Progress("start-up times");
     MeasureStartup(r);
     Progress("games");

@@ -34,7 +34,12 @@ struct BenchResult {
     int gamesFinished = 0, summaries = 0;
     std::string firstSummary;
     std::string failure;  // why the run stopped early, or ""
+    std::vector<double> reportSeconds;  // making the game report from a long history, each run
+    size_t reportGames = 0, reportBytes = 0;
 };
+
+// Times the game report made from a history of many games (no files: the page alone).
+void MeasureReport(BenchResult& r);
 
 // The markdown table with its notes.
 std::string FormatTable(const BenchResult& r);

@@ -135,6 +135,11 @@ std::string FormatTable(const BenchResult& r) {
              Series(r.baselineUse, r.usageTaken, user), "flat across games", "—");
     t += Row(Format("Start-up to a visible window, median (min–max of %zu)", r.cadroStartup.size()),
              StartupCell(r.cadroStartup), StartupCell(r.baselineStartup), "—", "—");
+    bool reportMet = !r.reportSeconds.empty() && Percentile(r.reportSeconds, 50) < 0.2;
+    t += Row(Format("Game report from %zu games, median (min–max of %zu); page size", r.reportGames,
+                    r.reportSeconds.size()),
+             r.reportSeconds.empty() ? "n/a" : StartupCell(r.reportSeconds) + ", " + Kb(r.reportBytes), "—",
+             "< 200 ms", r.reportSeconds.empty() ? "not measured" : reportMet ? "met" : "NOT met");
     t += "\n";
     t += Format("- Games finished in Cadro's log: %d, summaries logged: %d (of %d).", r.gamesFinished, r.summaries,
                 1 + o.shortGames);
