@@ -7,24 +7,22 @@ size_t Count(const std::string& text, const std::string& needle) {
     return n;
 }
 
-std::vector<std::string> Cells(const std::string& page, const std::string& cssClass) {
-    std::vector<std::string> cells;
-    std::string opening = "<td class=\"" + cssClass + "\"";
-    for (size_t at = page.find(opening); at != std::string::npos; at = page.find(opening, at + 1)) {
+// What follows each marker's element up to the next end.
+static std::vector<std::string> Contents(const std::string& page, const std::string& marker, const char* end) {
+    std::vector<std::string> contents;
+    for (size_t at = page.find(marker); at != std::string::npos; at = page.find(marker, at + 1)) {
         size_t from = page.find('>', at) + 1;
-        cells.push_back(page.substr(from, page.find("</td>", from) - from));
+        contents.push_back(page.substr(from, page.find(end, from) - from));
     }
-    return cells;
+    return contents;
+}
+
+std::vector<std::string> Cells(const std::string& page, const std::string& cssClass) {
+    return Contents(page, "<td class=\"" + cssClass + "\"", "</td>");
 }
 
 std::vector<std::string> Texts(const std::string& page, const std::string& cssClass) {
-    std::vector<std::string> texts;
-    std::string marker = "class=\"" + cssClass + "\"";
-    for (size_t at = page.find(marker); at != std::string::npos; at = page.find(marker, at + 1)) {
-        size_t from = page.find('>', at) + 1;
-        texts.push_back(page.substr(from, page.find('<', from) - from));
-    }
-    return texts;
+    return Contents(page, "class=\"" + cssClass + "\"", "<");
 }
 
 std::vector<std::string> Attributes(const std::string& page, const std::string& opening,
