@@ -25,6 +25,11 @@ TEST_F(MainWindowTest, InitialisationSetsTitleMenuIconsAndPostsTheLinkStart) {
     EXPECT_STREQ(item, "&About Cadro...");
     EXPECT_EQ(::GetMenuItemID(menu, count - 2), static_cast<UINT>(IDM_ABOUTBOX));
     EXPECT_EQ(::GetMenuState(menu, count - 3, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    ::GetMenuStringA(menu, count - 1, item, sizeof item, MF_BYPOSITION);
+    EXPECT_STREQ(item, "Game &history...");
+    UINT history = ::GetMenuItemID(menu, count - 1);
+    EXPECT_EQ(history, static_cast<UINT>(IDM_GAME_HISTORY));
+    EXPECT_NE(history & 0xFFF0, static_cast<UINT>(IDM_ABOUTBOX)) << "the About box's rule must not take it";
 
     EXPECT_NE(dlg->m_hIcon, nullptr);
     EXPECT_NE(dlg->m_hSmallIcon, nullptr);
@@ -32,19 +37,7 @@ TEST_F(MainWindowTest, InitialisationSetsTitleMenuIconsAndPostsTheLinkStart) {
     EXPECT_EQ(reinterpret_cast<HICON>(dlg->SendMessage(WM_QUERYDRAGICON)), dlg->m_hIcon);
 }
 
-TEST_F(MainWindowTest, GameHistoryFollowsTheAboutItemAndOpensTheReportWrittenWhenMissing) {
-    HMENU menu = ::GetSystemMenu(dlg->m_hWnd, FALSE);
-    ASSERT_NE(menu, nullptr);
-    int count = ::GetMenuItemCount(menu);
-    ASSERT_GE(count, 2);
-    char item[64] = {};
-    ::GetMenuStringA(menu, count - 1, item, sizeof item, MF_BYPOSITION);
-    EXPECT_STREQ(item, "Game &history...");
-    UINT id = ::GetMenuItemID(menu, count - 1);
-    EXPECT_EQ(id, static_cast<UINT>(IDM_GAME_HISTORY));
-    EXPECT_NE(id & 0xFFF0, static_cast<UINT>(IDM_ABOUTBOX)) << "the About box's rule must not take it";
-    EXPECT_EQ(::GetMenuItemID(menu, count - 2), static_cast<UINT>(IDM_ABOUTBOX));
-
+TEST_F(MainWindowTest, GameHistoryOpensTheReportWrittenFirstWhenMissing) {
     std::string path = ReportPath();
     char appData[MAX_PATH] = "";
     ASSERT_GT(::GetEnvironmentVariableA("APPDATA", appData, sizeof appData), 0u);
@@ -52,14 +45,14 @@ TEST_F(MainWindowTest, GameHistoryFollowsTheAboutItemAndOpensTheReportWrittenWhe
     ::DeleteFileA(path.c_str());
 
     // Chosen from the menu the command comes with the system's low bits set; the About box would block here.
-    dlg->SendMessage(WM_SYSCOMMAND, id | 0x3);
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY | 0x3);
     EXPECT_EQ(os.opened, std::vector<std::string>{path});
     std::string page;
     ASSERT_TRUE(ReadWholeFile(path, 1u << 20, page));
     EXPECT_NE(page.find("No games yet."), std::string::npos);
 
     ASSERT_TRUE(WriteWholeFile(path, "kept"));
-    dlg->SendMessage(WM_SYSCOMMAND, id);
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
     EXPECT_EQ(os.opened, (std::vector<std::string>{path, path}));
     ASSERT_TRUE(ReadWholeFile(path, 1u << 20, page));
     EXPECT_EQ(page, "kept") << "a report already there is opened as it is";
