@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/about_dlg.h"
+#include "app/report_command.h"
 #include "app/res/resource.h"
 #include "app/version.h"
 #include "history/game_history.h"
@@ -51,6 +52,7 @@ BOOL CMeterDlg::OnInitDialog() {
         if (::LoadStringA(AfxGetInstanceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0 && about[0]) {
             ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
             ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about);
+            ::AppendMenuA(menu, MF_STRING, IDM_GAME_HISTORY, "Game &history...");
         }
     }
     SetIcon(m_hIcon, TRUE);
@@ -86,6 +88,8 @@ void CMeterDlg::OnSysCommand(UINT id, LPARAM lParam) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about;
         about.DoModal();
+    } else if ((id & 0xFFF0) == IDM_GAME_HISTORY) {
+        OpenGameReport();
     } else {
         CDialog::OnSysCommand(id, lParam);
     }

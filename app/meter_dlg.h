@@ -13,6 +13,9 @@ constexpr UINT WM_KEY_REPORT = 0x8E8;    // wParam: virtual-key code
 constexpr UINT WM_CLICK_REPORT = 0x8E9;  // lParam: x in the low 16 bits, y in the high 16 bits
 constexpr UINT WM_START_LINK = 0x8EB;
 
+// The window menu's "Game history..." item; its low four bits are the system's, and 0x10 is the About box.
+constexpr UINT IDM_GAME_HISTORY = 0x0020;
+
 constexpr int kStampCount = 100;
 
 class CMeterDlg : public CDialog {

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "frame/system_library.h"
 #include "history/csv.h"
 #include "history/files.h"
 #include "history/text.h"
@@ -17,8 +18,12 @@ uint32_t LastError() {
 class Win32Files final : public HistoryFiles {
 public:
     std::string DataFolder() override {
+        // The shell is loaded only when a game is saved, not at start-up.
+        using FolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+        static const FolderPath folderPath = SystemFunction<FolderPath>("shell32.dll", "SHGetFolderPathW");
         wchar_t path[MAX_PATH] = {};
-        if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path)))
+        if (!folderPath ||
+            FAILED(folderPath(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path)))
             return std::string();
         return WideToUtf8(path);
     }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/meter_dlg.h"
+#include "history/report_file.h"
 #include "history/text.h"
 
 namespace {
@@ -40,8 +41,10 @@ void SaveFinishedGame(GameRecorder& recorder) {
     if (!recorder.Take(&record, &samples))
         return;
     uint32_t error = ProgramHistory().Save(std::move(record), std::move(samples));
-    if (error == 0)
+    if (error == 0) {
+        WriteProgramReport();  // the report follows every saved game
         return;
+    }
     std::string line = "Game not saved: " + SaveFailure(error) + "; kept to retry";
     LogLine(line.c_str());
 }

@@ -44,6 +44,9 @@ public:
     virtual void KeepOverlayOnTop() = 0;
     // Plays a .wav file synchronously (SND_FILENAME | SND_NOWAIT | SND_NOSTOP); nothing for "".
     virtual void PlaySoundFile(const char* path) = 0;
+    // Asks the shell to open a file with the user's program for its kind (ShellExecute "open"); true when
+    // the shell took the request, which says nothing of how that program fares with it.
+    virtual bool OpenDocument(const char* path) = 0;
 };
 
 // The seam in use: the Win32 one unless a test installed another.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "frame/system_library.h"
+#include "history/text.h"
 #include "hook/ravik.h"
 #include "link/os.h"
 #include "measure/overlay.h"
@@ -65,6 +66,15 @@ public:
         static const Play play = SystemFunction<Play>("winmm.dll", "PlaySoundA");
         if (play)
             play(path, nullptr, SND_FILENAME | SND_NOWAIT | SND_NOSTOP);
+    }
+
+    bool OpenDocument(const char* path) override {
+        using Execute = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+        static const Execute execute = SystemFunction<Execute>("shell32.dll", "ShellExecuteW");
+        if (!execute || !path)
+            return false;
+        HINSTANCE result = execute(nullptr, L"open", Utf8ToWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        return reinterpret_cast<INT_PTR>(result) > 32;
     }
 };
 

@@ -36,6 +36,10 @@ rm -f "$table"
     echo
     "$CADRO_WINE" "$CADRO_BUILD/bin/history_bench.exe" | tr -d '\r'
 } >>out/bench.md || echo "bench: the history's measurement failed" >&2
+{
+    echo
+    "$CADRO_WINE" "$CADRO_BUILD/bin/report_bench.exe" | tr -d '\r'
+} >>out/bench.md || echo "bench: the report's measurement failed" >&2
 cat out/bench.md
 [ "$status" -eq 0 ] || echo "bench: the run was not complete (exit code $status)" >&2
 exit "$status"

@@ -55,6 +55,7 @@ public:
     int openCalls = 0;
     int closeCalls = 0;
     std::vector<uint32_t> reads;  // addresses, in order
+    std::vector<std::string> opened;  // documents asked to be opened
 
     // --- conditions ---
     uint32_t base = 0;
@@ -98,6 +99,10 @@ public:
     void PlaySoundFile(const char* path) override {
         sounds.emplace_back(path);
         soundTimes.push_back(clock);
+    }
+    bool OpenDocument(const char* path) override {
+        opened.emplace_back(path);
+        return true;
     }
 
     void Advance(uint64_t ms);

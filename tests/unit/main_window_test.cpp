@@ -5,6 +5,9 @@
 #include <string>
 
 #include "app/res/resource.h"
+#include "history/game_history.h"
+#include "history/report_path.h"
+#include "history/text_file.h"
 #include "link/link.h"
 #include "tests/unit/fake_os.h"
 
@@ -18,17 +21,43 @@ TEST_F(MainWindowTest, InitialisationSetsTitleMenuIconsAndPostsTheLinkStart) {
     HMENU menu = ::GetSystemMenu(dlg->m_hWnd, FALSE);
     ASSERT_NE(menu, nullptr);
     int count = ::GetMenuItemCount(menu);
-    ASSERT_GE(count, 2);
+    ASSERT_GE(count, 3);
     char item[64] = {};
-    ::GetMenuStringA(menu, count - 1, item, sizeof item, MF_BYPOSITION);
+    ::GetMenuStringA(menu, count - 2, item, sizeof item, MF_BYPOSITION);
     EXPECT_STREQ(item, "&About Cadro...");
-    EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
-    EXPECT_EQ(::GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(::GetMenuItemID(menu, count - 2), static_cast<UINT>(IDM_ABOUTBOX));
+    EXPECT_EQ(::GetMenuState(menu, count - 3, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    ::GetMenuStringA(menu, count - 1, item, sizeof item, MF_BYPOSITION);
+    EXPECT_STREQ(item, "Game &history...");
+    UINT history = ::GetMenuItemID(menu, count - 1);
+    EXPECT_EQ(history, static_cast<UINT>(IDM_GAME_HISTORY));
+    EXPECT_NE(history & 0xFFF0, static_cast<UINT>(IDM_ABOUTBOX)) << "the About box's rule must not take it";
 
     EXPECT_NE(dlg->m_hIcon, nullptr);
     EXPECT_NE(dlg->m_hSmallIcon, nullptr);
     EXPECT_EQ(reinterpret_cast<HICON>(dlg->SendMessage(WM_GETICON, ICON_BIG)), dlg->m_hIcon);
     EXPECT_EQ(reinterpret_cast<HICON>(dlg->SendMessage(WM_QUERYDRAGICON)), dlg->m_hIcon);
+}
+
+TEST_F(MainWindowTest, GameHistoryOpensTheReportWrittenFirstWhenMissing) {
+    std::string path = ReportPath();
+    ASSERT_FALSE(ProgramHistory().Folder().empty());
+    EXPECT_EQ(path, ProgramHistory().Folder() + "\\report.html") << "beside the history";
+    ::DeleteFileA(path.c_str());
+
+    // Chosen from the menu the command comes with the system's low bits set; the About box would block here.
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY | 0x3);
+    EXPECT_EQ(os.opened, std::vector<std::string>{path});
+    std::string page;
+    ASSERT_TRUE(ReadWholeFile(path, 1u << 20, page));
+    EXPECT_NE(page.find("No games yet."), std::string::npos);
+
+    ASSERT_TRUE(WriteWholeFile(path, "kept"));
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
+    EXPECT_EQ(os.opened, (std::vector<std::string>{path, path}));
+    ASSERT_TRUE(ReadWholeFile(path, 1u << 20, page));
+    EXPECT_EQ(page, "kept") << "a report already there is opened as it is";
+    ::DeleteFileA(path.c_str());
 }
 
 TEST_F(MainWindowTest, OkNeverClosesAndCancelOrExitOnlyAskToQuit) {

@@ -1,0 +1,18 @@
+#include "app/report_command.h"
+
+#include <string>
+
+#include "history/report_file.h"
+#include "history/report_path.h"
+#include "history/text_file.h"
+#include "link/os.h"
+
+void OpenGameReport() {
+    std::string path = ReportPath();
+    if (path.empty())
+        return;
+    // Normally written after every saved game; before the first one it says how to get one.
+    if (!FileExists(path))
+        WriteProgramReport();
+    TheOs().OpenDocument(path.c_str());
+}

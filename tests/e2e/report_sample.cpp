@@ -1,0 +1,31 @@
+// Writes the game report of a made-up history, for a browser to check.
+// Usage: report_sample.exe PATH GAMES. The second newest game's texts are hostile markup. Prints one line a
+// game, oldest first: "game <number> apm <apm> actions <actions>".
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "history/report.h"
+#include "history/text_file.h"
+#include "tools/bench/crafted_games.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: report_sample PATH GAMES\n");
+        return 2;
+    }
+    std::vector<GameRecord> games = CraftedGames(static_cast<size_t>(std::atoi(argv[2])));
+    if (games.size() >= 2) {
+        GameRecord& hostile = games[games.size() - 2];
+        hostile.slotA = "<script>alert(1)</script>";
+        hostile.slotC = "a&b <b>bold</b>";
+    }
+    if (!WriteWholeFile(argv[1], ReportHtml(games, CraftedTimeline, "2026-12-09 04:12"))) {
+        std::fprintf(stderr, "report_sample: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    for (size_t i = 0; i < games.size(); ++i)
+        std::printf("game %zu apm %d actions %u\n", i + 1, static_cast<int>(games[i].apm),
+                    static_cast<unsigned>(games[i].actions));
+    return 0;
+}
