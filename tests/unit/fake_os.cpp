@@ -1,8 +1,11 @@
 #include "tests/unit/fake_os.h"
 
+#include <algorithm>
+
 #include <cstring>
 #include <stdexcept>
 
+#include "history/game_history.h"
 #include "link/link.h"
 #include "measure/measure.h"
 
@@ -132,6 +135,8 @@ void FakeOs::Advance(uint64_t ms) {
 void MeterTest::SetUp() {
     ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\VorkelTests");
     m_previous = SetOs(&os);
+    m_previousFiles = SetHistoryFiles(&historyFiles);
+    ForgetProgramHistory();
     g_bQuit = false;
     g_bStop = false;
     g_nActions = 0;
@@ -152,6 +157,8 @@ void MeterTest::TearDown() {
         delete dlg;
         dlg = nullptr;
     }
+    ForgetProgramHistory();
+    SetHistoryFiles(m_previousFiles);
     SetOs(m_previous);
 }
 
@@ -172,4 +179,21 @@ std::vector<std::string> MeterTest::Lines(int row) const {
             lines.push_back(d.text);
     }
     return lines;
+}
+
+std::string MeterTest::ShownAtTime(uint64_t at, int row) const {
+    std::map<int, std::string> shown;
+    for (const Drawn& d : os.drawn) {
+        if (d.at > at)
+            break;
+        if (d.row <= 0)
+            shown.clear();
+        if (d.row >= 0)
+            shown[d.row] = d.text;
+    }
+    return shown[row];
+}
+
+bool MeterTest::TickedAtTime(uint64_t at) const {
+    return std::count(os.raised.begin(), os.raised.end(), at) == 1;
 }

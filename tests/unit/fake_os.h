@@ -15,6 +15,7 @@
 #include "app/meter_dlg.h"
 #include "link/link.h"
 #include "link/os.h"
+#include "tests/unit/history_files.h"
 
 struct Drawn {
     uint64_t at;  // ms since the script's start
@@ -122,11 +123,20 @@ protected:
     std::vector<std::string> Log();
     // Only the lines drawn at row 0 / at the timer row, in order.
     std::vector<std::string> Lines(int row) const;
+    // What the overlay shows at the script time at: the row's line of the last frame drawn by then (a
+    // tick whose frame is unchanged draws nothing, so the surface still shows the earlier one).
+    std::string ShownAtTime(uint64_t at, int row = 0) const;
+    // Whether a tick ran at the script time at: every tick that shows a frame keeps the overlay on top.
+    bool TickedAtTime(uint64_t at) const;
 
     FakeOs os;
     CMeterDlg* dlg = nullptr;
     HANDLE process = reinterpret_cast<HANDLE>(0x77);
+    // Every test keeps its games' history in a new folder of its own.
+    TempFolder historyData;
+    FailingFiles historyFiles{historyData.path()};
 
 private:
     Os* m_previous = nullptr;
+    HistoryFiles* m_previousFiles = nullptr;
 };

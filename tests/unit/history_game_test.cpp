@@ -22,8 +22,6 @@ constexpr char kNotSaved[] = "Game not saved: history file in use; kept to retry
 
 class HistoryGameTest : public MeterTest {
 protected:
-    HistoryGameTest() : files(temp.path()), use(&files) {}
-
     void SetUp() override {
         MeterTest::SetUp();
         // The defaults (APM shown, a beep every 2 s) with the warning on and a limit the idle end is below.
@@ -42,7 +40,7 @@ protected:
     bool Play() { return dlg->MeasureGame(process); }
 
     // The folder is named like the profile's key: HKCU\Software\VorkelTests\CadroUnitTests.
-    std::string Folder() const { return temp.path() + "\\VorkelTests\\CadroUnitTests"; }
+    std::string Folder() const { return historyData.path() + "\\VorkelTests\\CadroUnitTests"; }
     std::vector<GameRecord> Rows() const { return ParseHistory(ReadWhole(Folder() + "\\history.csv")); }
     std::vector<Sample> Timeline(const GameRecord& row) const {
         return ParseTimeline(ReadWhole(Folder() + "\\timelines\\" + row.timeline));
@@ -62,10 +60,6 @@ protected:
         EXPECT_EQ(row.peakApm, peak);
         EXPECT_EQ(row.peakSeconds, static_cast<uint32_t>(h * 3600 + m * 60 + s));
     }
-
-    TempFolder temp;
-    FailingFiles files;
-    UseFiles use;
 };
 
 }  // namespace
@@ -88,10 +82,10 @@ TEST_F(HistoryGameTest, TheRowIsTheSummaryAndTheTimelineIsWhatWasShown) {
     EXPECT_EQ(row.end, GameEnd::kGameOver);
     EXPECT_EQ(row.alerts, os.sounds.size());
     EXPECT_GT(row.alerts, 10u);
-    // The warning is drawn on exactly the ticks below the limit, one every 250 ms.
+    // The warning is shown on exactly the ticks below the limit, one every 250 ms.
     size_t warned = 0;
-    for (const std::string& line : Lines(0))
-        warned += line.find("TOO LOW") != std::string::npos;
+    for (uint64_t at = kStart; at <= kStart + Sec(200); at += 250)
+        warned += TickedAtTime(at) && ShownAtTime(at).find("TOO LOW") != std::string::npos;
     EXPECT_EQ(row.secondsBelow, warned * 250 / 1000);
     EXPECT_GT(row.secondsBelow, 30u);
     EXPECT_EQ(row.slotA, "Player");
@@ -99,7 +93,7 @@ TEST_F(HistoryGameTest, TheRowIsTheSummaryAndTheTimelineIsWhatWasShown) {
     EXPECT_EQ(row.slotC, "Melee");
     EXPECT_EQ(row.timeline, TimelineName(row.started));
 
-    // One sample a second, each what the tick starting that second drew (after the banner's 2 s).
+    // One sample a second, each what the tick starting that second showed (after the banner's 2 s).
     std::vector<Sample> samples = Timeline(row);
     ASSERT_EQ(samples.size(), 200u);
     for (uint32_t i = 0; i < samples.size(); ++i) {
@@ -112,10 +106,8 @@ TEST_F(HistoryGameTest, TheRowIsTheSummaryAndTheTimelineIsWhatWasShown) {
         else
             std::snprintf(shown, sizeof shown, "APM = %03d (%03d) ", static_cast<int>(samples[i].apm),
                           static_cast<int>(samples[i].recent));
-        auto drawn = std::find_if(os.drawn.begin(), os.drawn.end(),
-                                  [&](const Drawn& d) { return d.at == kStart + Sec(i) && d.row == 0; });
-        ASSERT_NE(drawn, os.drawn.end()) << i;
-        EXPECT_EQ(drawn->text.substr(0, std::strlen(shown)), shown) << i;
+        ASSERT_TRUE(TickedAtTime(kStart + Sec(i))) << i;
+        EXPECT_EQ(ShownAtTime(kStart + Sec(i)).substr(0, std::strlen(shown)), shown) << i;
         EXPECT_EQ(samples[i].apm < 0, i < 80) << i;
     }
 }
@@ -161,11 +153,11 @@ TEST_F(HistoryGameTest, NoSummaryOrSwitchedOffMeansNoFilesAndTheSameLog) {
     Play();
     EXPECT_EQ(Log().back().rfind("Highest APM = ", 0), 0u);
     EXPECT_FALSE(Exists(Folder()));
-    EXPECT_EQ(files.Calls("MakeFolder") + files.Calls("AppendRow"), 0);
+    EXPECT_EQ(historyFiles.Calls("MakeFolder") + historyFiles.Calls("AppendRow"), 0);
 }
 
 TEST_F(HistoryGameTest, AGameNotSavedIsSaidOnceAndWrittenWithTheNext) {
-    ASSERT_TRUE(::CreateDirectoryA((temp.path() + "\\VorkelTests").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((historyData.path() + "\\VorkelTests").c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
     // As a spreadsheet holds it: open, sharing nothing.
     HANDLE held = ::CreateFileA((Folder() + "\\history.csv").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -198,7 +190,7 @@ TEST_F(HistoryGameTest, AGameNotSavedIsSaidOnceAndWrittenWithTheNext) {
 }
 
 TEST_F(HistoryGameTest, GamesNotSavedAreWrittenWhenTheProgramEnds) {
-    files.Fail("AppendRow", ERROR_DISK_FULL, 2);
+    historyFiles.Fail("AppendRow", ERROR_DISK_FULL, 2);
     for (int game = 0; game < 2; ++game) {
         NewGame();
         os.KeysEvery(kStart, kStart + Sec(100), 200);

@@ -42,22 +42,8 @@ protected:
     }
     // What the surface shows at that row once the tick at elapsed ms has drawn: a line at row 0 starts a
     // new frame, a clear leaves nothing ("").
-    std::string ShownAt(uint64_t elapsed, int row = 0) const {
-        std::map<int, std::string> shown;
-        for (const Drawn& d : os.drawn) {
-            if (d.at > kStart + elapsed)
-                break;
-            if (d.row <= 0)
-                shown.clear();
-            if (d.row >= 0)
-                shown[d.row] = d.text;
-        }
-        return shown[row];
-    }
-    // Whether a tick ran at elapsed ms: every tick that shows a frame keeps the overlay on top.
-    bool TickedAt(uint64_t elapsed) const {
-        return std::count(os.raised.begin(), os.raised.end(), kStart + elapsed) == 1;
-    }
+    std::string ShownAt(uint64_t elapsed, int row = 0) const { return ShownAtTime(kStart + elapsed, row); }
+    bool TickedAt(uint64_t elapsed) const { return TickedAtTime(kStart + elapsed); }
     std::vector<std::string> Summary() {
         std::vector<std::string> log = Log();
         auto it = std::find(log.begin(), log.end(), "Game finished");
