@@ -45,14 +45,19 @@ wine_session_start() {
     CADRO_SESSION="$(mktemp -d /tmp/cadro-wine.XXXXXX)"
     export WINEPREFIX="$CADRO_SESSION/prefix"
     if [ -z "${CADRO_USE_DISPLAY:-}" ]; then
-        local n
-        for n in $(seq 90 140); do
-            [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-        done
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        # Xvfb picks a free display itself and writes its number once it listens: a number chosen here
+        # could be taken meanwhile, or be in use where this /tmp cannot see it (another root on the
+        # machine shares the X servers' abstract sockets).
+        local n=""
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$CADRO_SESSION/display" >/dev/null 2>&1 &
         CADRO_XVFB_PID=$!
+        for _ in $(seq 100); do
+            n="$(tr -dc 0-9 <"$CADRO_SESSION/display")"
+            [ -n "$n" ] && break
+            sleep 0.1
+        done
+        [ -n "$n" ] || { echo "wine_env: Xvfb did not start" >&2; return 1; }
         export DISPLAY=":$n"
-        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
     fi
     "$CADRO_WINE" wineboot -i >/dev/null 2>&1 || true
     # Without a window manager Wine waits 2 s whenever a window hides; unmanaged windows do not.

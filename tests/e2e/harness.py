@@ -67,15 +67,17 @@ class Session:
             signal.signal(sig, interrupt)
         self.env["WINEARCH"] = "win64" if arch == "x86_64" else "win32"
         self.env["WINEPREFIX"] = os.path.join(self.own_dir, "prefix")
-        n = next(n for n in range(90, 200)
-                 if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"))
-        self.xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        # Xvfb picks a free display itself and writes its number once it listens (see tools/wine_env.sh).
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                                      "-nolisten", "tcp"], pass_fds=(write_end,),
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as display:
+            n = display.readline().strip()
+        if not n:
+            raise RuntimeError("Xvfb did not start")
         self.env["DISPLAY"] = f":{n}"
-        for _ in range(50):
-            if os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                break
-            time.sleep(0.1)
         _log(f"private session: display :{n}, prefix {self.env['WINEPREFIX']}")
         self.wine_run("wineboot", "-i", timeout=120)
         # Without a window manager Wine waits 2 s whenever a window hides; unmanaged windows do not.
