@@ -37,6 +37,6 @@ LONG SetRunEntry(bool on) {
 void CMeterDlg::OnAutoStart() {
     UpdateData(TRUE);
     if (CWinApp* app = AfxGetApp())
-        app->WriteProfileInt("MAIN", "AUTOSTART", m_bAutoStart);
+        app->WriteProfileInt(kProfileSection, "AUTOSTART", m_bAutoStart);
     SetRunEntry(m_bAutoStart != 0);
 }

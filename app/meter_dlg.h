@@ -17,6 +17,8 @@ constexpr UINT WM_START_LINK = 0x8EB;
 constexpr UINT IDM_GAME_HISTORY = 0x0020;
 
 constexpr int kStampCount = 100;
+// The profile section of every setting.
+constexpr char kProfileSection[] = "MAIN";
 
 class CMeterDlg : public CDialog {
 public:

@@ -8,11 +8,9 @@
 
 namespace {
 
-constexpr char kSection[] = "MAIN";
-
 // A check box setting outside 0..1 (edited by hand, or another program's) reads as its default.
 int ReadFlag(CWinApp* app, const char* entry, int defaultValue) {
-    int value = static_cast<int>(app->GetProfileInt(kSection, entry, defaultValue));
+    int value = static_cast<int>(app->GetProfileInt(kProfileSection, entry, defaultValue));
     return value == 0 || value == 1 ? value : defaultValue;
 }
 
@@ -23,9 +21,9 @@ void CMeterDlg::LoadSettings() {
     if (!app)
         return;
     m_bAutoStart = ReadFlag(app, "AUTOSTART", 0);
-    m_nApmLimit = static_cast<int>(app->GetProfileInt(kSection, "APMLIMIT", 50));
-    m_nBeepEvery = static_cast<int>(app->GetProfileInt(kSection, "BEEPFREQ", 2));
-    m_strSound = app->GetProfileString(kSection, "SOUNDWAV", "");
+    m_nApmLimit = static_cast<int>(app->GetProfileInt(kProfileSection, "APMLIMIT", 50));
+    m_nBeepEvery = static_cast<int>(app->GetProfileInt(kProfileSection, "BEEPFREQ", 2));
+    m_strSound = app->GetProfileString(kProfileSection, "SOUNDWAV", "");
     m_bShowApm = ReadFlag(app, "showapm", 1);
     m_bShowAlert = ReadFlag(app, "showalert", 0);
     m_bShowTimer = ReadFlag(app, "showtimer", 0);
@@ -50,14 +48,14 @@ void CMeterDlg::SaveSettings() {
     if (!app)
         return;
     UpdateData(TRUE);
-    app->WriteProfileInt(kSection, "AUTOSTART", m_bAutoStart);
-    app->WriteProfileInt(kSection, "APMLIMIT", m_nApmLimit);
-    app->WriteProfileInt(kSection, "BEEPFREQ", m_nBeepEvery);
-    app->WriteProfileString(kSection, "SOUNDWAV", m_strSound);
-    app->WriteProfileInt(kSection, "showapm", m_bShowApm);
-    app->WriteProfileInt(kSection, "showalert", m_bShowAlert);
-    app->WriteProfileInt(kSection, "showtimer", m_bShowTimer);
-    app->WriteProfileInt(kSection, "history", m_bHistory);
+    app->WriteProfileInt(kProfileSection, "AUTOSTART", m_bAutoStart);
+    app->WriteProfileInt(kProfileSection, "APMLIMIT", m_nApmLimit);
+    app->WriteProfileInt(kProfileSection, "BEEPFREQ", m_nBeepEvery);
+    app->WriteProfileString(kProfileSection, "SOUNDWAV", m_strSound);
+    app->WriteProfileInt(kProfileSection, "showapm", m_bShowApm);
+    app->WriteProfileInt(kProfileSection, "showalert", m_bShowAlert);
+    app->WriteProfileInt(kProfileSection, "showtimer", m_bShowTimer);
+    app->WriteProfileInt(kProfileSection, "history", m_bHistory);
 }
 
 void CMeterDlg::DoDataExchange(CDataExchange* dx) {
@@ -89,7 +87,7 @@ void CMeterDlg::OnBrowseSound() {
     CWinApp* app = AfxGetApp();
     if (!app)
         return;
-    m_strLastDir = app->GetProfileString(kSection, "LASTDIR", "");
+    m_strLastDir = app->GetProfileString(kProfileSection, "LASTDIR", "");
     if (m_strLastDir.IsEmpty())
         m_strLastDir = ProgramPath();
     CFileDialog chooser(TRUE, "wav", nullptr, 0, "Waveform (*.wav)|*.wav|All Files (*.*)|*.*||", this);
@@ -98,7 +96,7 @@ void CMeterDlg::OnBrowseSound() {
         return;
     m_strLastDir = chooser.GetPathName();
     m_strSound = chooser.GetPathName();
-    app->WriteProfileString(kSection, "LASTDIR", m_strLastDir);
+    app->WriteProfileString(kProfileSection, "LASTDIR", m_strLastDir);
     // Only the sound field: a transfer of every member would undo what the player has typed into the
     // other fields and not yet applied.
     ::SetDlgItemTextA(m_hWnd, IDC_SOUND, m_strSound);

@@ -35,6 +35,14 @@ struct GameState {
 
 }  // namespace
 
+// "hh:mm:ss" of whole seconds, as the timer and the summary show a time into the game.
+static void FormatClock(char* text, size_t size, uint32_t seconds) {
+    uint32_t hours = seconds / 3600;
+    uint32_t minutes = (seconds - hours * 3600) / 60;
+    std::snprintf(text, size, "%02d:%02d:%02d", static_cast<int>(hours), static_cast<int>(minutes),
+                  static_cast<int>(seconds - hours * 3600 - minutes * 60));
+}
+
 // The work of one tick at now, elapsed ms into the game.
 static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed) {
     Os& os = TheOs();
@@ -87,12 +95,7 @@ static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed
     }
     char timer[32] = "";
     if (dlg.m_bShowTimer && dlg.m_bShowApm) {
-        uint32_t hours = elapsed / 3600000;
-        uint32_t rest = elapsed - hours * 3600000;
-        uint32_t minutes = rest / 60000;
-        uint32_t seconds = (rest - minutes * 60000) / 1000;
-        std::snprintf(timer, sizeof timer, "%02d:%02d:%02d", static_cast<int>(hours), static_cast<int>(minutes),
-                      static_cast<int>(seconds));
+        FormatClock(timer, sizeof timer, elapsed / 1000);
     }
     if (shown)
         game.overlay.Show(os, shown, timer[0] ? timer : nullptr);
@@ -109,11 +112,9 @@ static GameSummary LogSummary(const GameState& game) {
     LogLine(line);
     // Without a recorded peak there is no time to tell.
     uint32_t t = game.peakSeen ? (game.peakTick - game.startTick) / 1000 : 0;
-    uint32_t h = t / 3600;
-    uint32_t m = (t - h * 3600) / 60;
-    uint32_t s = t - h * 3600 - m * 60;
-    std::snprintf(line, sizeof line, "Highest APM = %d at %02d:%02d:%02d:", static_cast<int>(game.peakApm),
-                  static_cast<int>(h), static_cast<int>(m), static_cast<int>(s));
+    char clock[32];
+    FormatClock(clock, sizeof clock, t);
+    std::snprintf(line, sizeof line, "Highest APM = %d at %s:", static_cast<int>(game.peakApm), clock);
     LogLine(line);
     return {now - game.startTick, apm, g_nActions, game.peakApm, t};
 }

@@ -9,9 +9,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "tools/bench/small_dialog.h"
+
 namespace {
 
-constexpr UINT kPress = WM_APP + 1;
 constexpr uint32_t kBias = 0x200000;
 // The places the start and end tests read, as the game holds them (the bias is added on reading). Slot A
 // is read once and kept, so a pass reads the other four texts and the start word.
@@ -20,41 +21,16 @@ constexpr uint32_t kStartWord = 0x49013c;
 constexpr uint32_t kEndWord = 0x443c50;
 
 HWND g_window;
-DWORD g_presses;
-
-struct Template {
-    DLGTEMPLATE head;
-    WORD menu, windowClass;
-    wchar_t title[6];
-};
-
-INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case kPress:
-        ++g_presses;
-        return TRUE;
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return TRUE;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
 
 LRESULT CALLBACK KeyHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN))
-        PostMessageA(g_window, kPress, reinterpret_cast<KBDLLHOOKSTRUCT*>(lParam)->vkCode, 0);
+        PostMessageA(g_window, kSmallDialogReport, reinterpret_cast<KBDLLHOOKSTRUCT*>(lParam)->vkCode, 0);
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && (wParam == WM_LBUTTONDOWN || wParam == WM_RBUTTONDOWN))
-        PostMessageA(g_window, kPress, 0, 0);
+        PostMessageA(g_window, kSmallDialogReport, 0, 0);
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -102,12 +78,7 @@ HANDLE OpenGame() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    Template dialog{};
-    dialog.head.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE | DS_CENTER;
-    dialog.head.cx = 200;
-    dialog.head.cy = 120;
-    std::memcpy(dialog.title, L"Floor", sizeof dialog.title);
-    g_window = CreateDialogIndirectParamA(instance, &dialog.head, nullptr, DialogProc, 0);
+    g_window = MakeSmallDialog(instance, L"Floor");
     if (!g_window)
         return 1;
     DWORD hookThreadId = 0;
