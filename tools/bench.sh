@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Benchmark: Cadro beside a minimal baseline through simulated games, under a private Wine session.
-# Prints a markdown table and writes it to out/bench.md. Usage: tools/bench.sh [--quick]
+# Prints a markdown table and writes it to out/bench.md. Usage: [CADRO_BENCH_SHOWAPM=0] tools/bench.sh [--quick]
 #   full:    one 10-minute game at 300 APM, then 10 games of 85 s (about 28 minutes)
 #   --quick: one 2-minute game, then 2 games of 85 s (about 6 minutes)
 set -euo pipefail
@@ -20,6 +20,11 @@ cadro_build "$CADRO_ARCH" >&2
 
 trap wine_session_stop EXIT
 wine_session_start
+# CADRO_BENCH_SHOWAPM=0 measures Cadro with its overlay switched off, to tell the drawing's share.
+if [ -n "${CADRO_BENCH_SHOWAPM:-}" ]; then
+    "$CADRO_WINE" reg add 'HKCU\Software\Vorkel\cadro\MAIN' /v showapm /t REG_DWORD /d "$CADRO_BENCH_SHOWAPM" /f \
+        >/dev/null 2>&1
+fi
 
 mkdir -p out
 table="$(mktemp)"
@@ -40,6 +45,10 @@ rm -f "$table"
     echo
     "$CADRO_WINE" "$CADRO_BUILD/bin/report_bench.exe" | tr -d '\r'
 } >>out/bench.md || echo "bench: the report's measurement failed" >&2
+{
+    echo
+    "$CADRO_WINE" "$CADRO_BUILD/bin/pass_cost.exe" | tr -d '\r'
+} >>out/bench.md || echo "bench: the pass's measurement failed" >&2
 cat out/bench.md
 [ "$status" -eq 0 ] || echo "bench: the run was not complete (exit code $status)" >&2
 exit "$status"
