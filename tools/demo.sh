@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job: builds Cadro, then runs it beside the simulated game under Wine while the game plays a
-# demo game with synthetic input, and leaves screenshots of the overlay and the event log in out/demo/.
+# demo game with synthetic input, and leaves screenshots of the overlay and of the game report, and the
+# event log, in out/demo/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
@@ -21,6 +22,17 @@ done
 
 shot() { import -window root "$out/$1.png" && echo "demo: screenshot $out/$1.png"; }
 log() { "$CADRO_WINE" "$bin/driver.exe" log | tr -d '\r'; }
+# The report as the player's browser shows it: chromium headless on the prefix's report.html.
+report_shot() {
+    local where report profile
+    where="$("$CADRO_WINE" "$bin/hold_file.exe" --where '%APPDATA%\Vorkel\cadro\report.html' | tr -d '\r')"
+    report="$("$CADRO_WINE" winepath -u "$where" 2>/dev/null | tr -d '\r')"
+    profile="$(mktemp -d "$CADRO_SESSION/chromium.XXXXXX")"
+    chromium --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
+        --disable-component-update --disable-sync --user-data-dir="$profile" --hide-scrollbars \
+        --disable-quic --window-size=1000,1400 --screenshot="$out/report.png" "file://$report" >/dev/null 2>&1 &&
+        echo "demo: screenshot of the game report $out/report.png" || echo "demo: no screenshot of the game report"
+}
 
 # One 100-second game at 300 key presses and 60 clicks a minute, with chat lines and minimap clicks
 # (neither counted); Cadro should report about 360 APM, less its 8 % correction.
@@ -36,8 +48,10 @@ shot overlay-warmup
 sleep 52
 shot overlay-measuring
 wait "$sim" || true
-sleep 2
+# Logged once the game is saved and its report written.
+"$CADRO_WINE" "$bin/driver.exe" wait-log "BW Closed" 30 >/dev/null || true
 log > "$out/event-log.txt"
+report_shot
 "$CADRO_WINE" "$bin/driver.exe" click 1002 >/dev/null || true
 wait "$cadro" || true
 echo "demo: event log ($out/event-log.txt):"

@@ -6,6 +6,7 @@ and removed afterwards by their own pids, also when a test fails.
 """
 
 import atexit
+import html.parser
 import os
 import re
 import shutil
@@ -373,6 +374,105 @@ class E2ETestCase(unittest.TestCase):
         """Removes Cadro's settings and its autostart entry, which persist in the prefix between tests."""
         self.reg_delete(PROFILE_KEY)
         self.reg_delete(RUN_KEY, RUN_VALUE)
+
+
+
+# The browser: Debian's chromium, headless, loading the pages Cadro writes as local files.
+
+CHROMIUM = "/usr/bin/chromium"
+CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                  "--disable-background-networking", "--disable-component-update", "--disable-sync"]
+
+
+class Element:
+    def __init__(self, tag, attrs, parent):
+        self.tag, self.attrs, self.parent = tag, dict(attrs), parent
+        self.children, self.parts = [], []
+
+    def classes(self):
+        return (self.attrs.get("class") or "").split()
+
+    def text(self):
+        return "".join(p if isinstance(p, str) else p.text() for p in self.parts)
+
+    def find_all(self, tag=None, cls=None):
+        found = []
+        for child in self.children:
+            if (tag is None or child.tag == tag) and (cls is None or cls in child.classes()):
+                found.append(child)
+            found.extend(child.find_all(tag, cls))
+        return found
+
+
+class Dom(html.parser.HTMLParser):
+    """The serialised DOM as a tree of elements with their attributes and text."""
+
+    VOID = {"meta", "br", "img", "input", "link", "hr", "circle", "line", "rect", "polyline", "path"}
+
+    def __init__(self, text):
+        super().__init__(convert_charrefs=True)
+        self.root = Element("#root", [], None)
+        self.current = self.root
+        self.feed(text)
+        self.close()
+
+    def handle_starttag(self, tag, attrs):
+        element = Element(tag, attrs, self.current)
+        self.current.children.append(element)
+        self.current.parts.append(element)
+        if tag not in self.VOID:
+            self.current = element
+
+    def handle_startendtag(self, tag, attrs):
+        element = Element(tag, attrs, self.current)
+        self.current.children.append(element)
+        self.current.parts.append(element)
+
+    def handle_endtag(self, tag):
+        node = self.current
+        while node is not self.root and node.tag != tag:
+            node = node.parent
+        if node is not self.root:
+            self.current = node.parent
+
+    def handle_data(self, data):
+        self.current.parts.append(data)
+
+
+class BrowserTestCase(E2ETestCase):
+    """An end-to-end test that also looks at a page in the browser."""
+
+    def setUp(self):
+        super().setUp()
+        self.assertTrue(os.access(CHROMIUM, os.X_OK), "Debian's chromium is not installed")
+
+    def chromium(self, path, *args):
+        """Runs chromium headless on the page as a local file with a fresh profile; returns its stdout."""
+        profile = tempfile.mkdtemp(prefix="cadro-chromium.")
+        try:
+            done = subprocess.run([CHROMIUM, *CHROMIUM_FLAGS, f"--user-data-dir={profile}", *args,
+                                   "file://" + os.path.abspath(path)],
+                                  capture_output=True, timeout=120, stdin=subprocess.DEVNULL)
+        finally:
+            shutil.rmtree(profile, ignore_errors=True)
+        self.assertEqual(done.returncode, 0, done.stderr.decode("utf-8", "replace")[-2000:])
+        return done.stdout.decode("utf-8")
+
+    def rendered(self, path):
+        """The page's DOM as chromium rendered it (also kept with the artifacts)."""
+        text = self.chromium(path, "--dump-dom")
+        with open(os.path.join(self.artifacts, os.path.basename(path) + ".dom.html"), "w") as f:
+            f.write(text)
+        return Dom(text).root
+
+    def page_screenshot(self, path, name, width, height):
+        """Saves the page as chromium shows it in a window of width x height as artifacts/name.png."""
+        shot = os.path.join(self.artifacts, name + ".png")
+        self.chromium(path, f"--screenshot={shot}", f"--window-size={width},{height}", "--hide-scrollbars")
+        image = Image(shot)
+        self.assertEqual((image.width, image.height), (width, height))
+        print(f"screenshot: {shot}", flush=True)
+        return shot
 
 
 def main():
