@@ -96,3 +96,5 @@ std::string Duration(uint64_t seconds) {
         std::snprintf(text, sizeof text, "%llu s", static_cast<unsigned long long>(seconds));
     return text;
 }
+
+std::string Games(size_t count) { return std::to_string(count) + (count == 1 ? " game" : " games"); }

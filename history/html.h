@@ -14,6 +14,8 @@ void AppendEscaped(std::string& out, std::string_view text, size_t maxChars = SI
 std::string Escaped(std::string_view text, size_t maxChars = SIZE_MAX);
 
 void AppendInt(std::string& out, int64_t value);
+// "1 game", "3 games".
+std::string Games(size_t count);
 // "m:ss" under an hour, else "h:mm:ss".
 std::string Clock(uint32_t seconds);
 // "3 h 05 min", "12 min", "45 s".

@@ -78,7 +78,7 @@ void AppendSummary(std::string& out, const std::vector<GameRecord>& games) {
                   "</span> (" +
                   (change >= 0 ? "+" : "") + std::to_string(change) + ")";
     }
-    std::string title = "Average APM, last " + std::to_string(s.lastCount) + (s.lastCount == 1 ? " game" : " games");
+    std::string title = "Average APM, last " + Games(s.lastCount);
     AppendFigure(out, "average", title.c_str(), "<span class=\"last\">" + Rounded(s.last) + "</span>", against);
     const GameRecord& best = games[s.best];
     std::string slots = SlotsText(best);
@@ -90,8 +90,8 @@ void AppendSummary(std::string& out, const std::vector<GameRecord>& games) {
 
 void AppendCharts(std::string& out, const std::vector<GameRecord>& games, const SampleSource& samples) {
     size_t last = games.size() - std::min(games.size(), kChartGames);
-    out += "<section id=\"charts\">\n<h2>APM over time, the last " + std::to_string(games.size() - last) +
-           " games</h2>\n<p class=\"legend\"><span class=\"key recent\"></span>short-term APM"
+    out += "<section id=\"charts\">\n<h2>APM over time, the last " + Games(games.size() - last) +
+           "</h2>\n<p class=\"legend\"><span class=\"key recent\"></span>short-term APM"
            "<span class=\"key whole\"></span>whole-game APM after the warm-up<span class=\"key limit\"></span>"
            "alert limit<span class=\"key below\"></span>below the limit; the circle marks the highest APM</p>\n";
     for (size_t i = games.size(); i-- > last;) {
@@ -129,12 +129,12 @@ std::string ReportHtml(const std::vector<GameRecord>& history, const SampleSourc
     } else {
         AppendSummary(out, games);
         size_t trend = std::min(games.size(), kTrendGames);
-        out += "<section id=\"trend\">\n<h2>APM of the last " + std::to_string(trend) + " games</h2>\n";
+        out += "<section id=\"trend\">\n<h2>APM of the last " + Games(trend) + "</h2>\n";
         AppendTrendChart(out, games);
         out += "<p class=\"legend\"><span class=\"key recent\"></span>each game's APM<span class=\"key whole\">"
                "</span>average of 10 games<span class=\"key limit\"></span>alert limit</p>\n</section>\n";
-        out += "<section id=\"table\">\n<h2>The last " + std::to_string(std::min(games.size(), kTableGames)) +
-               " games, newest first</h2>\n";
+        out += "<section id=\"table\">\n<h2>The last " + Games(std::min(games.size(), kTableGames)) +
+               ", newest first</h2>\n";
         AppendGameTable(out, games, kTableGames);
         out += "</section>\n";
         AppendCharts(out, games, samples);

@@ -47,7 +47,7 @@ void AppendTrendChart(std::string& out, const std::vector<GameRecord>& games) {
     std::string attributes = " data-points=\"";
     AppendInt(attributes, static_cast<int64_t>(n));
     attributes += '"';
-    OpenChart(out, "trend-chart", "APM of the last " + std::to_string(n) + " games", attributes);
+    OpenChart(out, "trend-chart", "APM of the last " + Games(n), attributes);
     AppendApmGrid(out, frame);
     AppendLimit(out, games, first, frame);
     out += "<polyline class=\"trend-average\" points=\"";

@@ -209,6 +209,7 @@ void Inject(double now) {
 
 int g_raises = 0;
 bool g_inFront = false;
+double g_nobodySince = -1;  // when the foreground went to no window or the desktop, or -1
 
 // 1 when Cadro's overlay exists and is below the game, read right after the raise. Cadro can only move
 // the overlay up meanwhile, and the walk to the top then meets it: a race can give 0, never a wrong 1.
@@ -227,17 +228,24 @@ void RaiseWhenDue(double now) {
     if (g_plan.raiseEvery <= 0)
         return;
     HWND front = GetForegroundWindow();
-    if (g_inFront && front != g_window) {
-        char cls[64] = "";
+    char cls[64] = "";
+    if (front)
         GetClassNameA(front, cls, sizeof cls);
+    if (g_inFront && front != g_window)
         Status("foreground lost to %s", front ? cls : "nothing");
-        // Under load Wine sometimes hands the foreground to no window or to the desktop, which no player
-        // did; a game keeps its focus then. Any other program's window keeps what it took.
-        if (!front || std::strcmp(cls, "#32769") == 0) {
-            SetForegroundWindow(g_window);
-            front = GetForegroundWindow();
-            Status("foreground taken back: %d", front == g_window ? 1 : 0);
-        }
+    // Under load Wine sometimes leaves the foreground with no window or the desktop, which no player did;
+    // a game takes its focus back then. The foreground passes through no window for a moment when it
+    // goes to another program, so only a stay of half a second counts, and another program's window
+    // keeps what it took.
+    if (front && std::strcmp(cls, "#32769") != 0) {
+        g_nobodySince = -1;
+    } else if (g_nobodySince < 0) {
+        g_nobodySince = now;
+    } else if (now - g_nobodySince > 0.5) {
+        SetForegroundWindow(g_window);
+        front = GetForegroundWindow();
+        Status("foreground taken back: %d", front == g_window ? 1 : 0);
+        g_nobodySince = -1;
     }
     g_inFront = front == g_window;
     if (now < g_plan.raiseEvery * (g_raises + 1))

@@ -141,6 +141,9 @@ TEST(ReportPage, OneGameShowsItsFiguresRowTrendPointAndChart) {
     EXPECT_EQ(Attributes(page, "<circle class=\"trend-point\"", "data-apm"), Texts{"187"});
     EXPECT_EQ(Attributes(page, "<svg class=\"game-chart\"", "data-game"), Texts{"1"});
     EXPECT_EQ(Attributes(page, "<svg class=\"game-chart\"", "data-samples"), Texts{"755"});
+    // One game is one game in every heading.
+    EXPECT_EQ(page.find("1 games"), std::string::npos);
+    EXPECT_NE(page.find("The last 1 game, newest first"), std::string::npos);
 }
 
 TEST(ReportPage, TableHoldsTheLastHundredGamesNewestFirstWithTheRecordsNumbers) {
