@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "link/link.h"
@@ -105,10 +106,14 @@ void WatchMarks() {
 
 // --- input, as the player's ---
 
+// Marks the game's own input, to tell it from keys typed by someone else.
+constexpr ULONG_PTR kOwnInput = 0x5157;
+
 void Key(WORD key) {
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_KEYBOARD;
     input[0].ki.wVk = input[1].ki.wVk = key;
+    input[0].ki.dwExtraInfo = input[1].ki.dwExtraInfo = kOwnInput;
     input[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, input, sizeof(INPUT));
 }
@@ -147,6 +152,7 @@ struct Game {
     int index = -1;  // the game being played, -1 before and between games
     bool started = false;
     bool startWordWritten = false;
+    bool paused = false, stopped = false;
     Stream keys, clicks, cornerClicks, chats;
 };
 
@@ -178,16 +184,41 @@ void BeginGame(int index, double start) {
     Status("game %d texts written", index + 1);
 }
 
+void LogCounts(const char* what) {
+    Status("game %d %s keys=%d clicks=%d corner=%d chats=%d", g_game.index + 1, what, g_game.keys.count,
+           g_game.clicks.count, g_game.cornerClicks.count, g_game.chats.count);
+}
+
 // Each status line is written before the memory change it tells of: a test that sees Cadro react to the
 // change then always finds the line already there.
 void EndGame() {
-    Status("game %d ended keys=%d clicks=%d corner=%d chats=%d", g_game.index + 1, g_game.keys.count,
-           g_game.clicks.count, g_game.cornerClicks.count, g_game.chats.count);
+    LogCounts("ended");
     WriteWord(kEndWord, 1);
     g_game.index = -1;
 }
 
+// In a stretch without input the streams' due events are passed over, uncounted.
+bool InputHeld(double now) {
+    double t = now - g_plan.GameStart(g_game.index);
+    bool paused = g_plan.pauseFrom >= 0 && t >= g_plan.pauseFrom && t < g_plan.pauseTo;
+    bool stopped = g_plan.inputUntil >= 0 && t >= g_plan.inputUntil;
+    if (paused != g_game.paused)
+        paused ? LogCounts("input paused") : Status("game %d input resumed", g_game.index + 1);
+    if (stopped && !g_game.stopped)
+        LogCounts("input stopped");
+    g_game.paused = paused;
+    g_game.stopped = stopped;
+    if (!paused && !stopped)
+        return false;
+    for (Stream* stream : {&g_game.keys, &g_game.clicks, &g_game.cornerClicks, &g_game.chats})
+        while (stream->every > 0 && stream->next <= now)
+            stream->next += stream->every;
+    return true;
+}
+
 void Inject(double now) {
+    if (InputHeld(now))
+        return;
     // Keep the foreground, or the hook (rightly) reports nothing. A top-most game takes it when it raises.
     if (g_plan.raiseEvery <= 0 && GetForegroundWindow() != g_window)
         SetForegroundWindow(g_window);
@@ -203,6 +234,40 @@ void Inject(double now) {
             Key(letter);
         Key(VK_RETURN);
     }
+}
+
+// --- waiting for Cadro ---
+
+// Whether Cadro's log (the list in its main window) ends in "Waiting for game...". Cadro answers
+// between its waits; a hung or busy Cadro reads as not waiting yet.
+bool CadroWaits() {
+    HWND main = nullptr;
+    EnumWindows(
+        [](HWND hwnd, LPARAM found) -> BOOL {
+            char cls[16] = "", title[16] = "";
+            GetClassNameA(hwnd, cls, sizeof cls);
+            GetWindowTextA(hwnd, title, sizeof title);
+            if (std::strcmp(cls, "#32770") != 0 || std::strncmp(title, "Cadro!", 6) != 0)
+                return TRUE;
+            *reinterpret_cast<HWND*>(found) = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&main));
+    HWND list = main ? GetDlgItem(main, 1001) : nullptr;
+    DWORD_PTR count = 0, length = 0;
+    if (!list || !SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &count) || count == 0 ||
+        count == static_cast<DWORD_PTR>(LB_ERR))
+        return false;
+    // Cross-process list text comes as UTF-16 under Wine whatever is asked: ask for it so.
+    if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, count - 1, 0, SMTO_ABORTIFHUNG, 1000, &length) || length > 200)
+        return false;
+    wchar_t text[256] = L"";
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutW(list, LB_GETTEXT, count - 1, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000,
+                             &got))
+        return false;
+    const wchar_t* line = text + (got > 9 ? 9 : got);  // past the "hh:mm:ss " stamp
+    return std::wcscmp(line, L"Waiting for game...") == 0;
 }
 
 // --- the top-most full-screen window ---
@@ -262,6 +327,17 @@ void RaiseWhenDue(double now) {
 // One pass of the plan; false once it is time to exit.
 bool Step() {
     WatchMarks();
+    if (g_plan.afterLink) {
+        static ULONGLONG nextLook = 0;  // Cadro is asked at most every 50 ms, not on every 5 ms pass
+        if (GetTickCount64() < nextLook)
+            return true;
+        nextLook = GetTickCount64() + 50;
+        if (!CadroWaits())
+            return true;
+        g_plan.afterLink = false;
+        g_launch = GetTickCount64();
+        Status("Cadro waits for a game");
+    }
     double now = Now();
     RaiseWhenDue(now);
     if (g_plan.exitAfter >= 0 && now >= g_plan.exitAfter) {
@@ -326,6 +402,12 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_PAINT:
         Paint(hwnd);
         return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // Keys typed by someone else that reached the game.
+        if (GetMessageExtraInfo() != kOwnInput)
+            Status("key %02X", static_cast<unsigned>(wParam));
+        return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

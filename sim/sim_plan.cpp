@@ -16,8 +16,8 @@ bool Number(const char* text, double* value) {
 bool ParsePlan(int argc, char** argv, SimPlan* plan, std::string* error) {
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
-        if (name == "--mismatch") {
-            plan->mismatch = true;
+        if (name == "--mismatch" || name == "--after-link") {
+            (name == "--mismatch" ? plan->mismatch : plan->afterLink) = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -27,6 +27,13 @@ bool ParsePlan(int argc, char** argv, SimPlan* plan, std::string* error) {
         const char* text = argv[++i];
         if (name == "--player" || name == "--map" || name == "--mode") {
             (name == "--player" ? plan->player : name == "--map" ? plan->map : plan->mode) = text;
+            continue;
+        }
+        if (name == "--pause-input") {
+            if (i + 1 >= argc || !Number(text, &plan->pauseFrom) || !Number(argv[++i], &plan->pauseTo)) {
+                *error = "--pause-input takes two numbers";
+                return false;
+            }
             continue;
         }
         if (name == "--status") {
@@ -48,6 +55,7 @@ bool ParsePlan(int argc, char** argv, SimPlan* plan, std::string* error) {
         else if (name == "--corner-clicks") plan->cornerClicksPerMinute = static_cast<int>(value);
         else if (name == "--chat-every") plan->chatEvery = value;
         else if (name == "--input-after") plan->inputAfter = value;
+        else if (name == "--input-until") plan->inputUntil = value;
         else if (name == "--topmost") plan->raiseEvery = value;
         else {
             *error = "unknown option " + name;

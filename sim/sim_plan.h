@@ -7,6 +7,11 @@
 // again every S seconds, also while it is in front; it then takes the foreground only when it raises.
 // Each raise is logged ("raise N foreground=F covers=C": F whether it was in front already, C whether
 // Cadro's overlay was below it right after), and so is a loss of the foreground ("foreground lost to CLASS").
+// --pause-input FROM TO and --input-until T leave stretches of a game without input (logged as "game N
+// input paused keys=.." and "game N input stopped keys=.."), so that what Cadro counts after its warm-up
+// and before it sees the end is known exactly.
+// --after-link starts the plan's clock only when Cadro's log ends in "Waiting for game...": Cadro has linked
+// and made its clearing writes, which would otherwise wipe a game started by a timer on a slow start.
 #pragma once
 
 #include <string>
@@ -18,11 +23,14 @@ struct SimPlan {
     double gap = 5;           // between the end of a game and the start of the next
     double exitAfter = -1;    // exit at this time (also in the middle of a game); -1: when closed
     bool mismatch = false;    // the echo texts never match: Cadro must not see a game
+    bool afterLink = false;   // the times count from when Cadro is seen waiting for a game
     int apm = 0;              // letter keys per minute during games
     int clicksPerMinute = 0;  // clicks in the playing field (counted by Cadro)
     int cornerClicksPerMinute = 0;  // clicks in the minimap corner (not counted)
     double chatEvery = 0;     // every so many seconds a chat line: Enter, five letters, Enter
     double inputAfter = 0;    // input starts this long into each game
+    double pauseFrom = -1, pauseTo = -1;  // --pause-input FROM TO: no input in this stretch of each game
+    double inputUntil = -1;   // no input from this long into each game on; -1: to the end
     double raiseEvery = 0;    // --topmost; 0: an ordinary window of 640 x 480
     std::string player = "Player";  // slot A
     std::string map = "Lost Temple";  // slot B and its echo

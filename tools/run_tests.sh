@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Sets up this machine, builds, and runs every test (unit and end to end) under a private Wine session.
+# Sets up this machine, builds, and runs every test (unit and end to end) under Wine. Each test runs in a
+# session of its own (display, prefix, wineserver), copied from one booted here, so they run side by side.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+started=$SECONDS
 bash tools/setup.sh
 source tools/wine_env.sh
 
@@ -11,5 +13,11 @@ cadro_build "$CADRO_ARCH"
 
 trap wine_session_stop EXIT
 wine_session_start
+export CADRO_PREFIX_TEMPLATE="$WINEPREFIX"
 cd "$CADRO_BUILD"
-ctest --output-on-failure --timeout 600 "$@"
+# Most end-to-end time is real time spent waiting on games, so more tests than cores run at once.
+set +e
+ctest --output-on-failure --timeout 600 -j "${CADRO_TEST_JOBS:-6}" "$@"
+code=$?
+echo "run_tests: $(( SECONDS - started )) s in all, build included"
+exit $code

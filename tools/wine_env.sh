@@ -40,7 +40,9 @@ cadro_build() {
     cmake --build "$dir" -j"$(nproc)" -- --no-print-directory
 }
 
-# wine_session_start: a private X display and Wine prefix, torn down by wine_session_stop (trap it).
+# wine_session_start: a private X display and Wine prefix, torn down by wine_session_stop (trap it). With
+# CADRO_PREFIX_TEMPLATE naming a prefix made by an earlier start, the new prefix is a copy of it: booting
+# one takes seconds of both cores, copying it a moment, so every test can have a session of its own.
 wine_session_start() {
     CADRO_SESSION="$(mktemp -d /tmp/cadro-wine.XXXXXX)"
     export WINEPREFIX="$CADRO_SESSION/prefix"
@@ -51,22 +53,37 @@ wine_session_start() {
         local n=""
         Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$CADRO_SESSION/display" >/dev/null 2>&1 &
         CADRO_XVFB_PID=$!
-        for _ in $(seq 100); do
+        for _ in $(seq 300); do
             n="$(tr -dc 0-9 <"$CADRO_SESSION/display")"
             [ -n "$n" ] && break
-            sleep 0.1
+            kill -0 "$CADRO_XVFB_PID" 2>/dev/null || break
+            sleep 0.05
         done
         [ -n "$n" ] || { echo "wine_env: Xvfb did not start" >&2; return 1; }
         export DISPLAY=":$n"
     fi
-    "$CADRO_WINE" wineboot -i >/dev/null 2>&1 || true
-    # Without a window manager Wine waits 2 s whenever a window hides; unmanaged windows do not.
-    "$CADRO_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-    # A crashing test program must fail its test, not wait for a debugger.
-    "$CADRO_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 0 /f >/dev/null 2>&1 || true
-    "$CADRO_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d false /f >/dev/null 2>&1 || true
-    /usr/lib/wine/wineserver -w 2>/dev/null || true
+    if [ -n "${CADRO_PREFIX_TEMPLATE:-}" ] && [ -f "$CADRO_PREFIX_TEMPLATE/system.reg" ]; then
+        wine_prefix_copy "$CADRO_PREFIX_TEMPLATE" "$WINEPREFIX"
+    else
+        "$CADRO_WINE" wineboot -i >/dev/null 2>&1 || true
+        # Without a window manager Wine waits 2 s whenever a window hides; unmanaged windows do not.
+        "$CADRO_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+        # A crashing test program must fail its test, not wait for a debugger.
+        "$CADRO_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 0 /f >/dev/null 2>&1 || true
+        "$CADRO_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d false /f >/dev/null 2>&1 || true
+        /usr/lib/wine/wineserver -w 2>/dev/null || true
+    fi
     export CADRO_SESSION
+}
+
+# wine_prefix_copy FROM TO: a prefix of its own. The system's libraries (most of the prefix's 700 MB), which
+# Wine only reads, are hard links; every other file (the registry, the user folders) is a copy.
+wine_prefix_copy() {
+    local from="$1" to="$2" f
+    cp -al "$from/." "$to/"
+    (cd "$from" && find . -type f ! -path './drive_c/windows/system32/*' ! -path './drive_c/windows/syswow64/*' \
+        ! -path './drive_c/windows/winsxs/*' -print0) |
+        while IFS= read -r -d '' f; do cp -p --remove-destination "$from/$f" "$to/$f"; done
 }
 
 wine_session_stop() {

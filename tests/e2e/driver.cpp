@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/serve.h"
+
 namespace {
 
 constexpr int kLogControl = 1001;
@@ -133,15 +135,16 @@ int Usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int Run(int argc, char** argv) {
     if (argc < 2)
         return Usage();
     const std::string cmd = argv[1];
     auto need = [argc](int n) { return argc >= 2 + n; };
 
     // Commands that do not need Cadro's window.
+    // The dialog exists before it is shown: the window counts once it is visible.
     if (cmd == "wait-window" && need(1))
-        return Print(WaitFor(std::atof(argv[2]), [](HWND w) { return w != nullptr; }) != nullptr) ? 0 : 1;
+        return Print(WaitFor(std::atof(argv[2]), [](HWND w) { return w && IsWindowVisible(w); }) != nullptr) ? 0 : 1;
     if (cmd == "wait-gone" && need(1))
         return Print(WaitFor(std::atof(argv[2]), [](HWND w) { return w == nullptr; }) == nullptr) ? 0 : 1;
     if (cmd == "find" && need(1))
@@ -231,4 +234,10 @@ int main(int argc, char** argv) {
     }
     std::fflush(stdout);
     return ok ? 0 : 1;
+}
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--serve") == 0)
+        return Serve("driver", Run);
+    return Run(argc, argv);
 }

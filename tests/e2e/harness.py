@@ -8,12 +8,14 @@ and removed afterwards by their own pids, also when a test fails.
 import atexit
 import html.parser
 import os
+import queue
 import re
 import shutil
 import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -118,6 +120,35 @@ class Session:
         except subprocess.TimeoutExpired:
             return False
 
+    def programs(self):
+        """The Windows programs running in the prefix, as {unix pid: command line}, less Wine's own services
+        (its server, and what runs from C:\\windows), which stay up between tests so that programs start warm."""
+        marker = f"WINEPREFIX={self.env['WINEPREFIX']}".encode()
+        found = {}
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    if marker not in f.read().split(b"\0"):
+                        continue
+                exe = os.readlink(f"/proc/{pid}/exe")
+                with open(f"/proc/{pid}/cmdline", "rb") as f:
+                    command = f.read().replace(b"\0", b" ").decode("latin-1").strip()
+            except OSError:
+                continue  # ended meanwhile, or not ours to read
+            wine = exe.startswith("/usr/lib/wine/") and not os.path.basename(exe).startswith("wineserver")
+            if wine and not command.lower().startswith("c:\\windows\\"):
+                found[int(pid)] = command
+        return found
+
+    def wait_programs_gone(self, seconds):
+        """Waits until no program of the tests runs in the prefix; False when one still does after seconds."""
+        deadline = time.monotonic() + seconds
+        while self.programs():
+            if time.monotonic() >= deadline:
+                return False
+            time.sleep(0.05)
+        return True
+
 
 _session = None
 
@@ -192,6 +223,58 @@ class DriverResult:
         return f"DriverResult(code={self.code}, out={self.out!r})"
 
 
+class Served:
+    """A test tool answering every command of a test from one Wine process (its --serve mode, see
+    tests/e2e/serve.h): (exit code, output) as if it had been started with those words."""
+
+    END = "\x1e"
+
+    def __init__(self, exe, stderr_path):
+        s = session()
+        self._err = open(stderr_path, "ab")
+        self.popen = subprocess.Popen([s.wine, exe, "--serve"], env=s.env, stdin=subprocess.PIPE,
+                                      stdout=subprocess.PIPE, stderr=self._err)
+        self.lines = queue.Queue()
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        for line in self.popen.stdout:
+            self.lines.put(line.decode("latin-1").rstrip("\r\n"))
+        self.lines.put(None)
+
+    def alive(self):
+        return self.popen.poll() is None
+
+    def __call__(self, words, timeout):
+        self.popen.stdin.write(("\t".join(words) + "\n").encode("latin-1"))
+        self.popen.stdin.flush()
+        out, deadline = [], time.monotonic() + timeout
+        while True:
+            try:
+                line = self.lines.get(timeout=max(0.0, deadline - time.monotonic()))
+            except queue.Empty:
+                self.close()
+                raise TimeoutError(f"no answer to {words} within {timeout} s")
+            if line is None:
+                raise RuntimeError(f"{os.path.basename(self.popen.args[1])} ended (exit {self.popen.wait()})")
+            if line.startswith(self.END):
+                return int(line[1:]), "".join(f"{text}\n" for text in out)
+            out.append(line)
+
+    def close(self):
+        if self.alive():
+            self.popen.stdin.close()
+            try:
+                self.popen.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.popen.kill()
+                self.popen.wait()
+        self.reader.join(timeout=5)
+        self.popen.stdout.close()
+        self._err.close()
+
+
 class Image:
     """An RGB picture read through ImageMagick (binary PPM), addressed as pixel(x, y) -> (r, g, b)."""
 
@@ -236,6 +319,7 @@ class E2ETestCase(unittest.TestCase):
     def setUp(self):
         self.session = session()
         self.processes = []
+        self.tools = {}
         self.artifacts = os.path.join(self.session.build, "e2e-artifacts", self.id())
         shutil.rmtree(self.artifacts, ignore_errors=True)
         os.makedirs(self.artifacts)
@@ -251,8 +335,8 @@ class E2ETestCase(unittest.TestCase):
                     p.wait(3)
         for p in reversed(self.processes):
             p.stop()
-        if not self.session.wait_idle(20):
-            _log(f"{self.id()}: the Wine prefix did not become idle within 20 s")
+        if not self.wait_idle(20):
+            _log(f"{self.id()}: programs of the test still ran 20 s after it")
 
     # Programs.
 
@@ -268,33 +352,41 @@ class E2ETestCase(unittest.TestCase):
         self.assertTrue(self.driver("wait-window", window_seconds).ok, "Cadro's window did not appear")
         return p
 
-    def start_sim(self, *args):
-        """Starts the simulated game with its status log in the artifacts folder; returns (process, log path)."""
+    def start_sim(self, *args, after_link=True):
+        """Starts the simulated game with its status log in the artifacts folder; returns (process, log path).
+        Its plan's clock starts when Cadro's log ends in "Waiting for game..." (after Cadro's clearing
+        writes, which would wipe a game begun earlier), unless after_link is False."""
         status = os.path.join(self.artifacts, f"sim-status-{len(self.processes)}.txt")
-        p = self.start("sim.exe", "--status", winpath(status), *args)
+        p = self.start("sim.exe", "--status", winpath(status), *(["--after-link"] if after_link else []), *args)
         self.assertTrue(self.driver("wait-class", "SWarClass", 15).ok, "the game window did not appear")
         return p, status
 
-    # Driver commands that only look: asking again is harmless.
-    QUERIES = {"log", "count", "cursel", "gettext", "checked", "enabled", "title", "style", "iconic", "visible",
-               "fgclass"}
+    def wait_idle(self, seconds):
+        """Ends the served test tools, then waits until no program of the test runs in the prefix (Wine's
+        services stay); False, with what still runs in the output, when one still does after seconds."""
+        for tool in self.tools.values():
+            tool.close()
+        self.tools = {}
+        if self.session.wait_programs_gone(seconds):
+            return True
+        _log(f"still running: {self.session.programs()}")
+        return False
+
+    def tool(self, exe_name, *words, timeout=60):
+        """Runs a command of a served test tool (started at its first use in a test): a DriverResult."""
+        served = self.tools.get(exe_name)
+        if served is None or not served.alive():
+            err = os.path.join(self.artifacts, f"{exe_name}.err")
+            served = self.tools[exe_name] = Served(self.session.exe(exe_name), err)
+        return DriverResult(*served([str(w) for w in words], timeout))
 
     def driver(self, *args, timeout=60):
-        """Runs driver.exe once; a query that answered nothing at all (a Wine start that failed under load)
-        is asked again, so that only a real answer reaches the test."""
-        for attempt in range(3):
-            code, out = self.session.wine_run(self.session.exe("driver.exe"), *[str(a) for a in args],
-                                              timeout=timeout)
-            if code == 0 or out.strip() or args[0] not in self.QUERIES:
-                break
-            _log(f"driver {args[0]} answered nothing (exit {code}); asking again")
-            time.sleep(0.2)
-        return DriverResult(code, out)
+        """A command of tests/e2e/driver.cpp."""
+        return self.tool("driver.exe", *args, timeout=timeout)
 
     def probe(self, *args):
-        """Runs tests/e2e/window_probe.exe once: it looks at any of Cadro's dialogs by its title prefix."""
-        code, out = self.session.wine_run(self.session.exe("window_probe.exe"), *[str(a) for a in args])
-        return DriverResult(code, out)
+        """A command of tests/e2e/window_probe.cpp: it looks at any of Cadro's dialogs by its title prefix."""
+        return self.tool("window_probe.exe", *args)
 
     def fields(self, *args, need=(), seconds=5):
         """A probe report ("name value" lines) as a dict of text values. An answer that fails or lacks a

@@ -139,7 +139,7 @@ class AboutTest(harness.E2ETestCase):
 
         self.driver("close")
         self.assertIsNotNone(self.processes[0].wait(5), "Cadro did not end")
-        self.assertTrue(self.session.wait_idle(20))
+        self.assertTrue(self.wait_idle(20))
         self.assertEqual(self.saved_settings(), [(name, data) for name, _, data in PRESET])
 
     def check_address_field(self, address):

@@ -1,5 +1,6 @@
 """Cadro linked to the simulated game: games recognised from the game's memory, its clearing writes,
-the overlay on screen, games in a row, a game that is never recognised and a game that closes mid-game."""
+the overlay on screen, games in a row, a game that is never recognised and a game that closes mid-game.
+(A game measured to its summary is test_game's.)"""
 
 import time
 
@@ -45,7 +46,7 @@ class ProbeTest(harness.E2ETestCase):
         # The game's marks are written before Cadro links; its clear on linking wipes them, and the game
         # never writes them again, so only the next game counts.
         sim, status = self.start_sim("--games", 2, "--start-after", 1, "--length", 10, "--gap", 4,
-                                     "--exit-after", 40)
+                                     "--exit-after", 40, after_link=False)
         self.wait_status(status, "game 1 started", 10)
         self.start_cadro()
         self.wait_status(status, "start word cleared", 10)
@@ -61,10 +62,18 @@ class ProbeTest(harness.E2ETestCase):
         sim, status = self.start_sim("--games", 1, "--start-after", 2, "--length", 30, "--exit-after", 40)
         self.start_cadro()
         self.wait_log("Game started", 15)
-        # The game in front, as while playing; Cadro's window would hide part of the scene.
-        self.driver("foreground", "SWarClass")
-        time.sleep(3)
-        image = harness.Image(self.screenshot("during-game"))
+        # The game in front, as while playing; Cadro's window would hide part of the scene. Screenshots
+        # until the game has repainted what Cadro's window covered and the overlay is on it, or 5 s.
+        self.assertTrue(self.wait_until(lambda: self.driver("foreground", "SWarClass").ok, 5))
+        shots = []
+
+        def shown():
+            image = harness.Image(self.screenshot(f"during-game-{len(shots)}"))
+            shots.append(image)
+            return image.pixel(600, 400) in TERRAIN and image.count(OVERLAY, WHITE) > 20
+
+        self.wait_until(shown, 5, step=0.2)
+        image = shots[-1]
         white, black = image.count(OVERLAY, WHITE), image.count(OVERLAY, BLACK)
         print(f"overlay row: {white} white, {black} black pixels")
         self.assertGreater(white, 20, "no text in the overlay row")
@@ -119,26 +128,6 @@ class ProbeTest(harness.E2ETestCase):
         self.start_sim("--games", 1, "--start-after", 6, "--length", 20, "--exit-after", 30)
         self.wait_until(lambda: texts(self.log()).count("Game started") == 2, 20, step=0.5)
         self.assertEqual(texts(self.log()).count("Game started"), 2)
-
-
-    def test_a_measured_game_counts_the_players_keys_and_field_clicks(self):
-        # Input begins after Cadro's 80-second warm-up, so every injected action is one Cadro keeps.
-        sim, status = self.start_sim("--games", 1, "--start-after", 3, "--length", 100, "--input-after", 82,
-                                     "--apm", 120, "--clicks", 60, "--corner-clicks", 60, "--exit-after", 110)
-        self.start_cadro()
-        self.wait_log("Game started", 15)
-        log = texts(self.wait_log("Highest APM", 110))
-        ended = next(line for line in status_lines(status) if line.startswith("game 1 ended"))
-        sent = dict(item.split("=") for item in ended.split()[3:])
-        keys, clicks, corner = int(sent["keys"]), int(sent["clicks"]), int(sent["corner"])
-        self.assertGreater(keys, 30, ended)
-        self.assertGreater(corner, 10, ended)
-        summary = next(line for line in log if line.startswith("APM = "))
-        apm, actions = (int(n) for n in summary[len("APM = "):].replace("(", "").split()[:2])
-        self.assertEqual(actions, keys + clicks, f"{summary} vs {ended}")
-        # About 20 s of counted play after the warm-up, with the 8 % correction of a rate above 150.
-        low, high = (actions * 60000 // ms * 92 // 100 for ms in (21000, 19000))
-        self.assertTrue(low <= apm <= high, f"{summary}: expected {low}..{high}")
 
 
 if __name__ == "__main__":

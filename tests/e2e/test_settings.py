@@ -60,7 +60,7 @@ class SettingsTest(harness.E2ETestCase):
     def close_cadro(self, cadro):
         self.assertTrue(self.driver("close").ok)
         self.assertIsNotNone(cadro.wait(10), "Cadro did not end after close")
-        self.session.wait_idle(20)
+        self.wait_idle(20)
 
     def copy_program(self, folder, name):
         """A copy of the program (with the hook library it needs) under another name and folder."""

@@ -53,7 +53,7 @@ class WindowTest(harness.E2ETestCase):
                 self.assertEqual(self.driver("iconic").out.strip(), "1", "the minimise did not hold")
                 self.driver("close")
                 self.assertIsNotNone(cadro.wait(5))
-                self.session.wait_idle(20)
+                self.wait_idle(20)
 
     def test_without_auto_not_minimised(self):
         self.start_cadro("-aut")

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/e2e/serve.h"
+
 namespace {
 
 struct Search {
@@ -146,7 +148,7 @@ bool WaitFor(const char* prefix, double seconds, bool present) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int Run(int argc, char** argv) {
     if (argc < 3)
         return Usage();
     const std::string cmd = argv[1];
@@ -185,4 +187,10 @@ int main(int argc, char** argv) {
     }
     std::fflush(stdout);
     return ok ? 0 : 1;
+}
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--serve") == 0)
+        return Serve("window_probe", Run);
+    return Run(argc, argv);
 }
