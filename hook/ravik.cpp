@@ -35,7 +35,8 @@ bool g_down[256];  // keys held, to report a press once however long it auto-rep
 HWND g_lastFront;
 bool g_frontIsGame;
 
-// Only the test build times its callbacks: the shipped one spends nothing on what no one reads.
+// Only the test build times its callbacks and counts renewals: the shipped one spends nothing on what no
+// one reads.
 #ifdef RAVIK_TEST_BUILD
 int64_t Ticks() {
     LARGE_INTEGER t;
@@ -48,9 +49,12 @@ void RecordCost(int64_t start) {
     g_cost[n % kSamples].store(static_cast<uint32_t>(Ticks() - start), std::memory_order_relaxed);
     g_events.store(n + 1, std::memory_order_release);
 }
+std::atomic<uint32_t> g_renewals{0};
+void CountRenewal() { g_renewals.fetch_add(1, std::memory_order_relaxed); }
 #else
 int64_t CostStart() { return 0; }
 void RecordCost(int64_t) {}
+void CountRenewal() {}
 #endif
 
 // The foreground window while it is the game's, else null; the class is looked up again only when the
@@ -139,7 +143,10 @@ bool Refresh(std::atomic<HHOOK>& slot, int id) {
     HHOOK fresh = Hook(id);
     if (!fresh)
         return false;
-    return !UnhookWindowsHookEx(slot.exchange(fresh));
+    bool lost = !UnhookWindowsHookEx(slot.exchange(fresh));
+    // Counted last, so a reader who sees the count knows this hook's swap is over.
+    CountRenewal();
+    return lost;
 }
 
 void RefreshHooks() {
@@ -241,6 +248,7 @@ extern "C" RAVIK_API void RavikGetStats(RavikStats* stats) {
     stats->posted = g_posted;
     stats->dropped = g_dropped;
     stats->reinstalls = g_reinstalls;
+    stats->renewals = g_renewals;
     uint32_t events = g_events.load(std::memory_order_acquire);
     uint32_t count = events < kSamples ? events : kSamples;
     stats->events = events;

@@ -9,6 +9,7 @@ struct RavikStats {
     DWORD posted;      // reports posted to the target
     DWORD dropped;     // reports whose PostMessage failed (queue full, window gone); never retried
     DWORD reinstalls;  // hooks found removed behind the hook thread's back and installed again
+    DWORD renewals;    // hooks replaced by fresh ones on the hook thread's timer (reinstalls among them)
     DWORD events;      // callback runs that handled an event
     DWORD costCount;   // valid entries in cost, oldest first
     DWORD cost[RAVIK_COST_SAMPLES];  // QueryPerformanceCounter ticks spent per event, the latest ones

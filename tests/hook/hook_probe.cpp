@@ -1,7 +1,8 @@
 // Test program for ravik.dll: shows a window of the game's class and a plain second window, hooks for a
 // hidden target window of its own and answers each command line on stdin with one JSON line on stdout:
 //   install N (target 1 or 2) | remove | front game|other | inject key VK | inject click X Y (game client)
-//   kill N (destroy target N) | drop | stats | wait ups|downs N | take | quit
+//   kill N (destroy target N) | drop | stats | wait ups|downs|renewals|reinstalls N | take | quit
+//   stream N MS (N presses, keys and clicks, spread over MS milliseconds)
 // Its windows count the input they receive, so the driver can wait until an event has passed the hooks
 // (the hooks run before the input is queued, and posted reports are taken before input).
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "hook/ravik_test.h"
@@ -71,20 +73,51 @@ HWND MakeWindow(const char* cls, WNDPROC proc, DWORD style, int x, int y, int w,
                          wc.hInstance, nullptr);
 }
 
-// Handles pending window messages for up to ms, leaving the next command queued.
+// Milliseconds on the performance counter: GetTickCount moves in 16 ms steps, too coarse to pace input.
+double Now() {
+    static LARGE_INTEGER frequency;
+    if (!frequency.QuadPart)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Handles pending window messages for up to ms, leaving the next command queued. Wakes at least every
+// 10 ms, as done may also wait for the hook thread's counters.
 template <class Done>
-bool PumpUntil(Done done, DWORD ms) {
-    DWORD start = GetTickCount();
+bool PumpUntil(Done done, double ms) {
+    double end = Now() + ms;
     for (;;) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, WM_APP, PM_REMOVE))
             DispatchMessageA(&msg);
         if (done())
             return true;
-        if (GetTickCount() - start >= ms)
+        double left = end - Now();
+        if (left <= 0)
             return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, left < 10 ? static_cast<DWORD>(left) + 1 : 10, QS_ALLINPUT);
     }
+}
+
+const RavikStats& Stats() {
+    static RavikStats s;  // about 4 KB
+    RavikGetStats(&s);
+    return s;
+}
+
+// The counters the driver can wait for: the probe windows' own and the library's.
+long Counter(const char* name) {
+    if (!std::strcmp(name, "ups"))
+        return g_ups;
+    if (!std::strcmp(name, "downs"))
+        return g_downs;
+    if (!std::strcmp(name, "renewals"))
+        return static_cast<long>(Stats().renewals);
+    if (!std::strcmp(name, "reinstalls"))
+        return static_cast<long>(Stats().reinstalls);
+    return -1;
 }
 
 POINT ClientOrigin(HWND hwnd) {
@@ -118,25 +151,82 @@ void InjectKey(WORD vk) {
     Inject(in, 2);
 }
 
-void InjectClick(int x, int y) {
+void InjectClick(int x, int y, bool right = false) {
     POINT pt = ClientOrigin(g_game);
     SetCursorPos(pt.x + x, pt.y + y);
     INPUT in[2]{};
     for (INPUT& i : in)
         i.type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    in[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
     Inject(in, 2);
 }
 
+// Sends press i of a stream and returns the report it should bring (target left 0): keys cycling through
+// 36 distinct ones, so no two neighbours share a key, and every fourth press a click, left and right in
+// turn, spread over the client area.
+Report StreamPress(int i) {
+    static const char kKeys[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    if (i % 4 != 3) {
+        WORD vk = static_cast<WORD>(kKeys[(i - i / 4) % 36]);  // the keys before it: i less the clicks
+        InjectKey(vk);
+        return {0, 0x8E8, vk, 0};
+    }
+    int x = i * 37 % kClientW, y = i * 53 % kClientH;
+    InjectClick(x, y, i / 4 % 2 != 0);
+    return {0, 0x8E9, 0, MAKELPARAM(x, y)};
+}
+
+// Sends count presses spread evenly over ms and waits for each at the probe's windows before the next.
+// Replies with the reports they should bring, and with [press, renewals] wherever the library's renewal
+// count moved between the end of the press before and the end of this one.
+void Stream(int count, double ms) {
+    std::string sent, renewed;
+    char item[64];
+    DWORD renewals = Stats().renewals;
+    int ups = g_ups, done = 0;
+    double start = Now();
+    for (; done < count; ++done) {
+        PumpUntil([] { return false; }, start + ms * done / count - Now());  // pacing only
+        Report r = StreamPress(done);
+        if (!PumpUntil([ups, done] { return g_ups > ups + done; }, 5000))
+            break;
+        std::snprintf(item, sizeof item, "%s[%u, %llu, %llu]", done ? ", " : "", r.message,
+                      static_cast<unsigned long long>(r.wParam), static_cast<unsigned long long>(r.lParam));
+        sent += item;
+        DWORD now = Stats().renewals;
+        if (now != renewals) {
+            std::snprintf(item, sizeof item, "%s[%d, %lu]", renewed.empty() ? "" : ", ", done,
+                          static_cast<unsigned long>(now - renewals));
+            renewed += item;
+            renewals = now;
+        }
+    }
+    std::printf("{\"ok\": %s, \"ms\": %.0f, \"sent\": [%s], \"renewed\": [%s]}\n", done == count ? "true" : "false",
+                Now() - start, sent.c_str(), renewed.c_str());
+    std::fflush(stdout);
+}
+
+// Drops both hooks right after a renewal, so that the next one, a second away, repairs them. Replies
+// with the counters as they were before the drop.
+void Drop() {
+    long renewals = Counter("renewals");
+    bool renewed = PumpUntil([renewals] { return Counter("renewals") > renewals; }, 3000);
+    const RavikStats& s = Stats();
+    unsigned long before = s.renewals, reinstalls = s.reinstalls;
+    RavikTestDropHooks();
+    std::printf("{\"ok\": %s, \"renewals\": %lu, \"reinstalls\": %lu}\n", renewed ? "true" : "false", before,
+                reinstalls);
+    std::fflush(stdout);
+}
+
 void ReplyStats() {
-    static RavikStats s;
-    RavikGetStats(&s);
-    std::printf("{\"posted\": %lu, \"dropped\": %lu, \"reinstalls\": %lu, \"events\": %lu, \"frequency\": %lld, "
-                "\"cost\": [",
+    const RavikStats& s = Stats();
+    std::printf("{\"posted\": %lu, \"dropped\": %lu, \"reinstalls\": %lu, \"renewals\": %lu, \"events\": %lu, "
+                "\"frequency\": %lld, \"cost\": [",
                 static_cast<unsigned long>(s.posted), static_cast<unsigned long>(s.dropped),
-                static_cast<unsigned long>(s.reinstalls), static_cast<unsigned long>(s.events),
-                static_cast<long long>(s.frequency));
+                static_cast<unsigned long>(s.reinstalls), static_cast<unsigned long>(s.renewals),
+                static_cast<unsigned long>(s.events), static_cast<long long>(s.frequency));
     for (DWORD i = 0; i < s.costCount; ++i)
         std::printf("%s%lu", i ? ", " : "", static_cast<unsigned long>(s.cost[i]));
     Reply("]}");
@@ -186,14 +276,14 @@ bool Command(char* line) {
     } else if (!std::strcmp(verb, "kill")) {
         ReplyOk(DestroyWindow(TargetArg(a)) != 0);
     } else if (!std::strcmp(verb, "drop")) {
-        RavikTestDropHooks();
-        ReplyOk(true);
+        Drop();
     } else if (!std::strcmp(verb, "stats")) {
         ReplyStats();
+    } else if (!std::strcmp(verb, "stream")) {
+        Stream(std::atoi(a), std::atof(b));
     } else if (!std::strcmp(verb, "wait")) {
-        const int* counter = std::strcmp(a, "downs") ? &g_ups : &g_downs;
-        int want = std::atoi(b);
-        ReplyOk(PumpUntil([counter, want] { return *counter >= want; }, 5000));
+        long want = std::atol(b);
+        ReplyOk(PumpUntil([a, want] { return Counter(a) >= want; }, 5000));
     } else if (!std::strcmp(verb, "take")) {
         ReplyTake();
     } else if (!std::strcmp(verb, "quit")) {

@@ -5,13 +5,13 @@ without one, it sets up a private session first. Every action ends with a key or
 the probe's own window must see, and the probe takes the reports only then, so no test sleeps to wait
 for input that may still be on its way.
 """
+import difflib
 import json
 import os
 import queue
 import subprocess
 import sys
 import threading
-import time
 import unittest
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -25,6 +25,24 @@ def probe_path():
 
 def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], check=True, stderr=subprocess.DEVNULL)
+
+
+def describe(report):
+    _, message, vk, position = report
+    return "key 0x%02X" % vk if message == KEY else "click at (%d, %d)" % (position & 0xFFFF, position >> 16)
+
+
+def stream_faults(sent, reports):
+    """Aligns the reports with the presses sent: (press index, fault) for each mismatch, a report that
+    matches no press standing beside the press it follows."""
+    match = difflib.SequenceMatcher(None, [tuple(r) for r in sent], [tuple(r) for r in reports], autojunk=False)
+    faults = []
+    for tag, i1, i2, j1, j2 in match.get_opcodes():
+        if tag in ("delete", "replace"):
+            faults += [(i, "lost " + describe(sent[i])) for i in range(i1, i2)]
+        if tag in ("insert", "replace"):
+            faults += [(max(i1 - 1, 0), "an extra report beside it: " + describe(r)) for r in reports[j1:j2]]
+    return faults
 
 
 def key_report(vk, target=1):
@@ -166,17 +184,48 @@ class HookTest(unittest.TestCase):
         self.assertEqual(self.stats()["posted"], before["posted"] + 1)
 
     def test_silently_removed_hooks_come_back(self):
-        before = self.stats()["reinstalls"]
-        self.assertTrue(self.probe("drop")["ok"])
-        reports = self.reports_after(1, lambda: xdotool("key", "d"))
-        if self.stats()["reinstalls"] == before:  # not repaired yet: the drop must have taken effect
-            self.assertEqual(reports, [])
-        deadline = time.monotonic() + 5
-        while self.stats()["reinstalls"] < before + 2:
-            self.assertLess(time.monotonic(), deadline, "the lost hooks were not installed again")
-            time.sleep(0.05)
+        # The probe drops the hooks just after a renewal. The press and click count only when no renewal
+        # came before they had passed (a stalled machine can let one in): then the drop must show.
+        for _ in range(3):
+            dropped = self.probe("drop")
+            self.assertTrue(dropped["ok"], "no renewal to drop the hooks after")
+            reports = self.reports_after(2, lambda: (self.probe("inject", "key", 0x44),
+                                                     self.probe("inject", "click", 30, 40)))
+            if self.stats()["renewals"] == dropped["renewals"]:
+                self.assertEqual(reports, [], "reported with both hooks removed")
+                break
+        else:
+            self.fail("every drop was repaired before the press and click had passed")
+        self.assertTrue(self.probe("wait", "reinstalls", dropped["reinstalls"] + 2)["ok"],
+                        "the lost hooks were not installed again")
         self.assertKeys("e", [key_report(0x45)])
         self.assertEqual(self.reports_after(1, self.click("game", 30, 40, 1)), [click_report(30, 40)])
+
+    def test_long_stream_across_renewals_is_reported_once_each_in_order(self):
+        presses, ms = 600, 4500  # four to five rounds of renewal at one a second
+        before = self.stats()
+        stream = self.probe("stream", presses, ms)
+        self.assertTrue(stream["ok"], "press %d did not reach the probe's window" % len(stream["sent"]))
+        reports = self.probe("take")["reports"]
+        after = self.stats()
+        sent = [[1, *report] for report in stream["sent"]]
+        keys = [vk for _, message, vk, _ in sent if message == KEY]
+        self.assertEqual(len(sent), presses)
+        self.assertEqual((len(keys), len(set(keys))), (presses * 3 // 4, 36))
+        # A renewal noted by the end of press 0 may have come before the stream began: it does not count.
+        renewals = sum(count for press, count in stream["renewed"] if press > 0)
+        self.assertGreaterEqual(renewals, 6, "fewer than three renewals of both hooks during the stream")
+
+        faults = stream_faults(sent, reports)
+        renewed_at = [press for press, _ in stream["renewed"]]
+        lost = sum(fault.startswith("lost") for _, fault in faults)
+        print("\nstream: %d presses in %.1f s, %d hook renewals (counted by the end of presses %s): "
+              "%d lost, %d extra" % (presses, stream["ms"] / 1000, renewals, renewed_at, lost, len(faults) - lost),
+              file=sys.stderr)
+        detail = ["press %d: %s (%+d from the renewal counted at press %d)" % (i, fault, i - near, near)
+                  for i, fault in faults[:20] for near in [min(renewed_at, key=lambda p: abs(p - i))]]
+        self.assertEqual(reports, sent, "\n".join(detail))
+        self.assertEqual([after[k] - before[k] for k in ("posted", "dropped", "reinstalls")], [presses, 0, 0])
 
     def test_stats_count_reports_and_callback_cost(self):
         start = self.stats()
