@@ -36,16 +36,17 @@ report_shot() {
 
 # One 100-second game at 300 key presses and 60 clicks a minute, with chat lines and minimap clicks
 # (neither counted); Cadro should report about 360 APM, less its 8 % correction.
-"$CADRO_WINE" "$bin/sim.exe" --games 1 --start-after 3 --length 100 --apm 300 --clicks 60 \
+# The game starts once Cadro waits for it: a game begun before Cadro links would be wiped by its clear.
+"$CADRO_WINE" "$bin/sim.exe" --after-link --games 1 --start-after 3 --length 100 --apm 300 --clicks 60 \
     --corner-clicks 30 --chat-every 15 --status "$out/sim-status.txt" --exit-after 106 &
 sim=$!
-sleep 1
 "$CADRO_WINE" "$bin/cadro.exe" &
 cadro=$!
+"$CADRO_WINE" "$bin/driver.exe" wait-log "Game started" 60 >/dev/null || echo "demo: Cadro saw no game start" >&2
 echo "demo: the simulated game and Cadro are running; the game lasts 100 s"
 sleep 40
 shot overlay-warmup
-sleep 52
+sleep 48
 shot overlay-measuring
 wait "$sim" || true
 # Logged once the game is saved and its report written.

@@ -49,12 +49,19 @@ HWND WaitFor(double seconds, Want want) {
     }
 }
 
-// Wine returns UTF-16 for a cross-process LB_GETTEXTA, so ask for wide text and convert.
+// Wine returns UTF-16 for a cross-process LB_GETTEXTA, so ask for wide text and convert. Each message is
+// answered only at Cadro's next pump (up to 250 ms), and lines are only ever added, never changed: a served
+// driver asks for each line of a window once.
 std::vector<std::string> LogLines(HWND main) {
-    std::vector<std::string> lines;
+    static HWND cachedFor = nullptr;
+    static std::vector<std::string> lines;
     HWND list = GetDlgItem(main, kLogControl);
     LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
+    if (main != cachedFor || count < static_cast<LRESULT>(lines.size())) {
+        cachedFor = main;
+        lines.clear();
+    }
+    for (LRESULT i = static_cast<LRESULT>(lines.size()); i < count; ++i) {
         LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
         std::wstring wide(length > 0 ? length + 1 : 1, L'\0');
         SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
