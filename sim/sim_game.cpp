@@ -240,19 +240,19 @@ void Inject(double now) {
 
 // Whether Cadro's log (the list in its main window) ends in "Waiting for game...". Cadro answers
 // between its waits; a hung or busy Cadro reads as not waiting yet.
+BOOL CALLBACK MatchCadro(HWND hwnd, LPARAM found) {
+    char cls[16] = "", title[16] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowTextA(hwnd, title, sizeof title);
+    if (std::strcmp(cls, "#32770") != 0 || std::strncmp(title, "Cadro!", 6) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
 bool CadroWaits() {
     HWND main = nullptr;
-    EnumWindows(
-        [](HWND hwnd, LPARAM found) -> BOOL {
-            char cls[16] = "", title[16] = "";
-            GetClassNameA(hwnd, cls, sizeof cls);
-            GetWindowTextA(hwnd, title, sizeof title);
-            if (std::strcmp(cls, "#32770") != 0 || std::strncmp(title, "Cadro!", 6) != 0)
-                return TRUE;
-            *reinterpret_cast<HWND*>(found) = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&main));
+    EnumWindows(MatchCadro, reinterpret_cast<LPARAM>(&main));
     HWND list = main ? GetDlgItem(main, 1001) : nullptr;
     DWORD_PTR count = 0, length = 0;
     if (!list || !SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &count) || count == 0 ||

@@ -12,6 +12,7 @@ from harness import IDC_APMLIMIT, IDC_AUTOSTART, IDC_BEEPEVERY, IDC_SHOWALERT, I
 from harness import PROFILE_KEY, RUN_KEY, RUN_VALUE
 
 IDC_BROWSE, IDC_TEST = 1007, 1014
+FILE_NAME = 0x47C  # the open dialog's file name box
 MAKE_SOUND = os.path.join(harness.ROOT, "tools", "make_sound.py")
 DEFAULTS = {"AUTOSTART": "0x0", "APMLIMIT": "0x32", "BEEPFREQ": "0x2", "showapm": "0x1", "showalert": "0x0",
             "showtimer": "0x0"}
@@ -52,6 +53,9 @@ class SettingsTest(harness.E2ETestCase):
     def control(self, control_id):
         """What the main window's control shows: {'text': ..., 'check': ..., 'enabled': ...}."""
         return super().control("Cadro!", control_id)
+
+    def control_of(self, title, control_id):
+        return harness.E2ETestCase.control(self, title, control_id)["text"]
 
     def profile(self, program="cadro"):
         return {name: self.reg_query(main_key(program), name)
@@ -94,13 +98,20 @@ class SettingsTest(harness.E2ETestCase):
         """Clicks '...', types path into the open dialog's file name box and presses Open."""
         self.assertTrue(self.driver("click", IDC_BROWSE).ok)
         self.assertTrue(self.probe("wait", "Open", 10).ok, "the open dialog did not appear")
+        # Typed only once the dialog is shown with a control focused: keys sent earlier go nowhere.
+        ready = lambda: (lambda info: info["visible"] == "1" and info["focus"] != "0")(
+            self.fields("info", "Open", need=("visible", "focus")))
+        self.assertTrue(self.wait_until(ready, 10), "the open dialog took no focus")
         self.screenshot("open-dialog")
         window = subprocess.run(["xdotool", "search", "--name", "^Open$"], env=self.session.env,
                                 capture_output=True, text=True).stdout.split()
         self.assertTrue(window, "the open dialog is not on the X display")
         # The dialog has the keyboard focus in its file name box, as a user finds it.
-        subprocess.run(["xdotool", "type", "--window", window[0], "--delay", "5", path], env=self.session.env,
-                       check=True)
+        # Typed as real key events to the focused window: sent to a window, shifted characters lose their shift.
+        subprocess.run(["xdotool", "windowfocus", "--sync", window[0], "type", "--delay", "5", path],
+                       env=self.session.env, check=True)
+        typed = lambda: self.control_of("Open", FILE_NAME) == path
+        self.assertTrue(self.wait_until(typed, 5), f"the file name box shows {self.control_of('Open', FILE_NAME)!r}")
         subprocess.run(["xdotool", "key", "--window", window[0], "Return"], env=self.session.env, check=True)
         self.assertTrue(self.probe("gone", "Open", 10).ok, "the open dialog did not close")
 
