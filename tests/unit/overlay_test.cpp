@@ -5,6 +5,7 @@
 
 #include "measure/overlay.h"
 #include "tests/unit/fake_os.h"
+#include "tools/bench/process_counters.h"
 
 namespace {
 
@@ -133,15 +134,17 @@ TEST_F(OverlayTest, DrawingLeavesTheDeviceContextAsItWas) {
 TEST_F(OverlayTest, TenThousandDrawsLeakNoObjects) {
     DrawOverlayText("warm up", 0);
     HANDLE self = ::GetCurrentProcess();
-    DWORD gdi = ::GetGuiResources(self, GR_GDIOBJECTS);
-    DWORD user = ::GetGuiResources(self, GR_USEROBJECTS);
+    DWORD pid = ::GetCurrentProcessId();
+    unsigned long gdi = GdiObjects(self), user = UserObjects(self, pid);
+    ASSERT_GT(gdi, 0u) << "the font and the surface's objects are counted";
+    ASSERT_GT(user, 0u) << "the main window and the surface are counted";
     for (int i = 0; i < 5000; ++i) {
         DrawOverlayText("APM = 250 (300) ", 0);
         DrawOverlayText("00:10:00", kOverlayTimerRow);
     }
     ClearOverlaySurface();
-    EXPECT_EQ(::GetGuiResources(self, GR_GDIOBJECTS), gdi);
-    EXPECT_EQ(::GetGuiResources(self, GR_USEROBJECTS), user);
+    EXPECT_EQ(GdiObjects(self), gdi);
+    EXPECT_EQ(UserObjects(self, pid), user);
 }
 
 namespace {
