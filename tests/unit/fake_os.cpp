@@ -118,6 +118,18 @@ HANDLE FakeOs::OpenGameProcess(DWORD processId) {
     return reinterpret_cast<HANDLE>(0x77);
 }
 
+namespace {
+
+// Empties records and gives back their memory.
+template <class... Records>
+void Release(Records&... records) {
+    (Records().swap(records), ...);
+}
+
+}  // namespace
+
+void FakeOs::Forget() { Release(drawn, raised, sounds, soundTimes, hookCalls, reads, opened); }
+
 void FakeOs::Advance(uint64_t ms) {
     uint64_t end = clock + ms;
     // Each event runs at its own time, so the program sees the clock it would have seen then.

@@ -106,6 +106,8 @@ public:
         return true;
     }
 
+    // Drops what the program did so far: a long run's records would otherwise be the memory that grows.
+    void Forget();
     void Advance(uint64_t ms);
     bool ProcessAlive() const { return clock < processEndsAt; }
 
