@@ -128,7 +128,7 @@ void Release(Records&... records) {
 
 }  // namespace
 
-void FakeOs::Forget() { Release(drawn, raised, sounds, soundTimes, hookCalls, reads, opened); }
+void FakeOs::Forget() { Release(drawn, raised, blankAsked, sounds, soundTimes, hookCalls, reads, opened); }
 
 void FakeOs::Advance(uint64_t ms) {
     uint64_t end = clock + ms;
@@ -207,5 +207,6 @@ std::string MeterTest::ShownAtTime(uint64_t at, int row) const {
 }
 
 bool MeterTest::TickedAtTime(uint64_t at) const {
-    return std::count(os.raised.begin(), os.raised.end(), at) == 1;
+    return std::count(os.raised.begin(), os.raised.end(), at) > 0 ||
+           std::count(os.blankAsked.begin(), os.blankAsked.end(), at) > 0;
 }

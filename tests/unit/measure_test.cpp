@@ -328,14 +328,22 @@ TEST_F(MeasureTest, ShortGamesLogNoSummary) {
 }
 
 TEST_F(MeasureTest, F8EndsTheGameAtTheNextTick) {
-    os.Key(kStart + Sec(90) + 100, VK_F8);  // dispatched after the drawing of the 90.25 s tick
-    EXPECT_TRUE(Play());
-    EXPECT_TRUE(TickedAt(Sec(90) + 250));
-    EXPECT_EQ(ShownAt(Sec(90) + 250).substr(0, 5), "APM =");
-    EXPECT_FALSE(TickedAt(Sec(90) + 500)) << "no tick after F8";
-    EXPECT_EQ(LineAt(Sec(90) + 500), "?");
-    std::vector<std::string> log = Log();
-    EXPECT_EQ(log[2], "Game finished");
+    // The ticks before F8 show the APM, or once F6 took it away only keep the overlay hidden: either way
+    // none runs after it.
+    for (bool hidden : {false, true}) {
+        SCOPED_TRACE(hidden ? "APM taken away by F6" : "APM shown");
+        os = FakeOs();
+        os.StartGame(kStart);
+        if (hidden)
+            os.Key(kStart + Sec(85), VK_F6);
+        os.Key(kStart + Sec(90) + 100, VK_F8);  // dispatched after the drawing of the 90.25 s tick
+        EXPECT_TRUE(Play());
+        EXPECT_TRUE(TickedAt(Sec(90) + 250));
+        EXPECT_EQ(ShownAt(Sec(90) + 250).substr(0, 5), hidden ? "" : "APM =");
+        EXPECT_FALSE(TickedAt(Sec(90) + 500)) << "no tick after F8";
+        EXPECT_EQ(LineAt(Sec(90) + 500), "?");
+        EXPECT_EQ(Log().back(), "Game finished");
+    }
 }
 
 TEST_F(MeasureTest, ProcessGoneWhileWaitingMeansNoTickNoSummary) {
