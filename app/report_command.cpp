@@ -4,8 +4,8 @@
 
 #include "history/report_file.h"
 #include "history/report_path.h"
-#include "history/text_file.h"
 #include "link/os.h"
+#include "util/text_file.h"
 
 void OpenGameReport() {
     std::string path = ReportPath();

@@ -4,7 +4,7 @@
 
 #include "app/meter_dlg.h"
 #include "history/report_file.h"
-#include "history/text.h"
+#include "util/text_encoding.h"
 
 namespace {
 

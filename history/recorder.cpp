@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "history/text.h"
+#include "util/text_encoding.h"
 
 std::string IsoDateTime(const SYSTEMTIME& time) {
     char text[32];

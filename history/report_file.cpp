@@ -5,7 +5,7 @@
 #include "history/csv.h"
 #include "history/report.h"
 #include "history/report_path.h"
-#include "history/text_file.h"
+#include "util/text_file.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "history/csv.h"
-#include "history/files.h"
+#include "util/files.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "frame/system_library.h"
-#include "history/text.h"
 #include "hook/ravik.h"
 #include "link/os.h"
 #include "measure/overlay.h"
+#include "util/text_encoding.h"
 
 namespace {
 

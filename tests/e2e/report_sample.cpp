@@ -6,8 +6,8 @@
 #include <string>
 
 #include "history/report.h"
-#include "history/text_file.h"
 #include "tools/bench/crafted_games.h"
+#include "util/text_file.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "history/files.h"
+#include "util/files.h"
 
 // A new empty folder under the system's temporary folder; removed with everything in it at the end.
 class TempFolder {

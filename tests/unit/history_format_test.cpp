@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "history/csv.h"
-#include "history/text.h"
+#include "util/text_encoding.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include "app/res/resource.h"
 #include "history/game_history.h"
 #include "history/report_path.h"
-#include "history/text_file.h"
 #include "link/link.h"
 #include "tests/unit/fake_os.h"
+#include "util/text_file.h"
 
 using MainWindowTest = MeterTest;
 

@@ -11,8 +11,8 @@
 #include "history/html.h"
 #include "history/report_data.h"
 #include "history/report_stats.h"
-#include "history/text_file.h"
 #include "tests/unit/page_reader.h"
+#include "util/text_file.h"
 
 namespace {
 

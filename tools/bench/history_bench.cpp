@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "history/files.h"
 #include "history/recorder.h"
 #include "history/store.h"
 #include "tools/bench/clock.h"
 #include "tools/bench/stats.h"
+#include "util/files.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include "history/csv.h"
 #include "history/report.h"
 #include "history/report_file.h"
-#include "history/text_file.h"
 #include "tools/bench/clock.h"
 #include "tools/bench/crafted_games.h"
 #include "tools/bench/stats.h"
+#include "util/text_file.h"
 
 namespace {
 

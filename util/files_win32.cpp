@@ -3,8 +3,8 @@
 
 #include "frame/system_library.h"
 #include "history/csv.h"
-#include "history/files.h"
-#include "history/text.h"
+#include "util/files.h"
+#include "util/text_encoding.h"
 
 namespace {
 

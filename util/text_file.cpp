@@ -1,10 +1,10 @@
-#include "history/text_file.h"
+#include "util/text_file.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "history/text.h"
+#include "util/text_encoding.h"
 
 namespace {
 

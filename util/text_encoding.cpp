@@ -1,4 +1,4 @@
-#include "history/text.h"
+#include "util/text_encoding.h"
 
 #include <windows.h>
 
