@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "history/report_file.h"
-#include "history/report_path.h"
 #include "link/os.h"
+#include "report/report_file.h"
+#include "report/report_path.h"
 #include "util/text_file.h"
 
 void OpenGameReport() {

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "app/meter_dlg.h"
-#include "history/report_file.h"
+#include "report/report_file.h"
 #include "util/text_encoding.h"
 
 namespace {

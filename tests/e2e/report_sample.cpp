@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "history/report.h"
+#include "report/report.h"
 #include "tools/bench/crafted_games.h"
 #include "util/text_file.h"
 

@@ -6,8 +6,8 @@
 
 #include "app/res/resource.h"
 #include "history/game_history.h"
-#include "history/report_path.h"
 #include "link/link.h"
+#include "report/report_path.h"
 #include "tests/unit/fake_os.h"
 #include "util/text_file.h"
 

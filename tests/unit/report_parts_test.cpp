@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "history/game_chart.h"
-#include "history/html.h"
-#include "history/report_data.h"
-#include "history/report_stats.h"
+#include "report/escape.h"
+#include "report/game_chart.h"
+#include "report/plausible.h"
+#include "report/report_stats.h"
 #include "tests/unit/page_reader.h"
 #include "util/text_file.h"
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "history/csv.h"
-#include "history/report.h"
-#include "history/report_file.h"
+#include "report/report.h"
+#include "report/report_file.h"
 #include "tools/bench/clock.h"
 #include "tools/bench/crafted_games.h"
 #include "tools/bench/stats.h"

@@ -1,10 +1,10 @@
-#include "history/report_file.h"
+#include "report/report_file.h"
 
 #include <ctime>
 
 #include "history/csv.h"
-#include "history/report.h"
-#include "history/report_path.h"
+#include "report/report.h"
+#include "report/report_path.h"
 #include "util/text_file.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "history/trend_chart.h"
+#include "report/trend_chart.h"
 
 #include <algorithm>
 
-#include "history/chart.h"
-#include "history/html.h"
-#include "history/report_stats.h"
+#include "report/chart.h"
+#include "report/escape.h"
+#include "report/report_stats.h"
 
 namespace {
 

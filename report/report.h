@@ -2,7 +2,7 @@
 // made from the history. At the top the games played, the time played, the average APM of the last 10
 // games against the 10 before and the best game; then the trend of the last 200 games, the table of the
 // last 100 and a chart of each of the last 20. Whatever the history holds the page stays under 2 MB:
-// records are checked (report_data.h), texts escaped and cut, and charts bounded by their width.
+// records are checked (plausible.h), texts escaped and cut, and charts bounded by their width.
 #pragma once
 
 #include <cstddef>

@@ -1,9 +1,9 @@
-#include "history/chart.h"
+#include "report/chart.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "history/html.h"
+#include "report/escape.h"
 
 ChartFrame::ChartFrame(int32_t highest) {
     highest = std::max<int32_t>(highest, 10);

@@ -1,4 +1,4 @@
-#include "history/html.h"
+#include "report/escape.h"
 
 #include <charconv>
 #include <cstdio>

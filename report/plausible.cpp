@@ -1,4 +1,4 @@
-#include "history/report_data.h"
+#include "report/plausible.h"
 
 #include <algorithm>
 

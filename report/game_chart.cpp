@@ -2,12 +2,12 @@
 // pixel, holding the column's highest short-term APM and its last whole-game APM, so a chart's size
 // is bounded by its width whatever the game's length. The shading follows the drawn line: a column is
 // below the limit when its highest short-term APM is.
-#include "history/game_chart.h"
+#include "report/game_chart.h"
 
 #include <algorithm>
 
-#include "history/chart.h"
-#include "history/html.h"
+#include "report/chart.h"
+#include "report/escape.h"
 
 namespace {
 

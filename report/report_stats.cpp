@@ -1,4 +1,4 @@
-#include "history/report_stats.h"
+#include "report/report_stats.h"
 
 #include <algorithm>
 

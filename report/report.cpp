@@ -1,14 +1,14 @@
-#include "history/report.h"
+#include "report/report.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "history/game_chart.h"
-#include "history/html.h"
-#include "history/report_data.h"
-#include "history/report_stats.h"
-#include "history/report_table.h"
-#include "history/trend_chart.h"
+#include "report/escape.h"
+#include "report/game_chart.h"
+#include "report/plausible.h"
+#include "report/report_stats.h"
+#include "report/report_table.h"
+#include "report/trend_chart.h"
 
 namespace {
 

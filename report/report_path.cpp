@@ -1,4 +1,4 @@
-#include "history/report_path.h"
+#include "report/report_path.h"
 
 #include "history/game_history.h"
 #include "history/store.h"

@@ -1,10 +1,10 @@
-#include "history/report_table.h"
+#include "report/report_table.h"
 
 #include <algorithm>
 
-#include "history/chart.h"
-#include "history/html.h"
-#include "history/report_data.h"
+#include "report/chart.h"
+#include "report/escape.h"
+#include "report/plausible.h"
 
 namespace {
 
