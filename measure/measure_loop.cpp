@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/meter_dlg.h"
-#include "history/game_history.h"
+#include "history/program_history.h"
 #include "link/link.h"
 #include "link/os.h"
 #include "measure/measure.h"

@@ -1,6 +1,6 @@
 #include "report/report_path.h"
 
-#include "history/game_history.h"
+#include "history/program_history.h"
 #include "history/store.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "history/game_history.h"
+#include "history/program_history.h"
 #include "link/link.h"
 #include "measure/measure.h"
 

@@ -7,7 +7,7 @@
 
 #include "history/csv.h"
 #include "history/store.h"
-#include "tests/unit/history_files.h"
+#include "tests/unit/failing_files.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/res/resource.h"
-#include "history/game_history.h"
+#include "history/program_history.h"
 #include "link/link.h"
 #include "report/report_path.h"
 #include "tests/unit/fake_os.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "history/recorder.h"
 #include "history/store.h"
+#include "measure/game_recorder.h"
 #include "tools/bench/clock.h"
 #include "tools/bench/stats.h"
 #include "util/files.h"

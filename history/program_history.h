@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "history/recorder.h"
 #include "history/store.h"
+#include "measure/game_recorder.h"
 
 // How the game that just stopped ticking ended; alive is the result of the loop's last wait.
 GameEnd HowGameEnded(uint32_t alive);

@@ -1,4 +1,4 @@
-#include "history/game_history.h"
+#include "history/program_history.h"
 
 #include <memory>
 

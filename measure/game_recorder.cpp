@@ -1,4 +1,4 @@
-#include "history/recorder.h"
+#include "measure/game_recorder.h"
 
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 
 #include <regex>
 
-#include "history/recorder.h"
+#include "measure/game_recorder.h"
 
 namespace {
 

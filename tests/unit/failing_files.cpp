@@ -1,10 +1,10 @@
-#include "tests/unit/history_files.h"
+#include "tests/unit/failing_files.h"
 
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 
-#include "history/game_history.h"
+#include "history/program_history.h"
 
 TempFolder::TempFolder() {
     char base[MAX_PATH] = {};
