@@ -144,6 +144,8 @@ std::string HistoryHeader() {
            "timeline\r\n";
 }
 
+std::string HistoryHead() { return kByteOrderMark + HistoryHeader(); }
+
 std::string HistoryRow(const GameRecord& game) {
     char numbers[160];
     std::snprintf(numbers, sizeof numbers, ",%lu,%ld,%lu,%ld,%lu,%ld,%lu,%lu,",
@@ -194,12 +196,6 @@ std::vector<Sample> ParseTimeline(const std::string& text) {
         samples.push_back(s);
     }
     return samples;
-}
-
-std::string AppendedText(unsigned long long size, char last, const std::string& row) {
-    if (size == 0)
-        return kByteOrderMark + HistoryHeader() + row;
-    return last == '\n' ? row : "\r\n" + row;
 }
 
 std::string TimelineName(const std::string& started, int copy) {

@@ -1,11 +1,14 @@
 #include "report/report_file.h"
 
+#include <windows.h>
+
 #include <ctime>
 
 #include "history/csv.h"
+#include "history/program_history.h"
 #include "report/report.h"
 #include "report/report_path.h"
-#include "util/text_file.h"
+#include "util/files.h"
 
 namespace {
 
@@ -19,28 +22,28 @@ bool PlainName(const std::string& name) {
 
 }  // namespace
 
-std::string ReportFromFiles(const std::string& historyPath, const std::string& timelineFolder,
-                            const std::string& writtenAt) {
+bool WriteReportFile(const std::string& reportPath, const std::string& historyPath,
+                     const std::string& timelineFolder, const std::string& writtenAt) {
+    Files& files = TheFiles();
     std::string text;
-    ReadWholeFile(historyPath, kMostHistoryBytes, text);
-    auto samples = [&timelineFolder](const GameRecord& game) {
+    uint32_t error = files.ReadWhole(historyPath, kMostHistoryBytes, &text);
+    // A history held by another program must not be reported as no games at all.
+    if (error != 0 && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+        return false;
+    auto samples = [&files, &timelineFolder](const GameRecord& game) {
         std::string timeline;
-        if (!PlainName(game.timeline) || !ReadWholeFile(timelineFolder + "\\" + game.timeline, kMostTimelineBytes,
-                                                        timeline))
+        if (!PlainName(game.timeline) ||
+            files.ReadWhole(timelineFolder + "\\" + game.timeline, kMostTimelineBytes, &timeline) != 0)
             return std::vector<Sample>();
         return ParseTimeline(timeline);
     };
-    return ReportHtml(ParseHistory(text), samples, writtenAt);
-}
-
-bool WriteReportFile(const std::string& reportPath, const std::string& historyPath,
-                     const std::string& timelineFolder, const std::string& writtenAt) {
-    return WriteWholeFile(reportPath, ReportFromFiles(historyPath, timelineFolder, writtenAt));
+    std::string page = ReportHtml(ParseHistory(text), samples, writtenAt);
+    return files.WriteWhole(reportPath, page, Existing::kReplace) == 0;
 }
 
 bool WriteProgramReport() {
     std::string report = ReportPath();
-    if (report.empty())
+    if (report.empty() || ProgramHistory().MakeFolder() != 0)
         return false;
     std::time_t now = std::time(nullptr);
     char writtenAt[32] = "";

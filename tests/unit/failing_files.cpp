@@ -79,39 +79,43 @@ uint32_t FailingFiles::Injected(const std::string& call) {
     return it->second.error;
 }
 
+bool FailingFiles::Exists(const std::string& path) { return Injected("Exists") == 0 && SystemFiles::Exists(path); }
+
+uint32_t FailingFiles::ReadWhole(const std::string& path, size_t maxBytes, std::string* bytes) {
+    bytes->clear();
+    uint32_t error = Injected("ReadWhole");
+    return error ? error : SystemFiles::ReadWhole(path, maxBytes, bytes);
+}
+
+uint32_t FailingFiles::WriteWhole(const std::string& path, const std::string& bytes, Existing existing) {
+    uint32_t error = Injected("WriteWhole");
+    return error ? error : SystemFiles::WriteWhole(path, bytes, existing);
+}
+
+uint32_t FailingFiles::AppendRow(const std::string& path, const std::string& head, const std::string& row) {
+    uint32_t error = Injected("AppendRow");
+    return error ? error : SystemFiles::AppendRow(path, head, row);
+}
+
 uint32_t FailingFiles::MakeFolder(const std::string& path) {
     uint32_t error = Injected("MakeFolder");
-    return error ? error : Win32HistoryFiles().MakeFolder(path);
-}
-
-uint32_t FailingFiles::AppendRow(const std::string& path, const std::string& row) {
-    uint32_t error = Injected("AppendRow");
-    return error ? error : Win32HistoryFiles().AppendRow(path, row);
-}
-
-uint32_t FailingFiles::WriteWhole(const std::string& path, const std::string& text) {
-    uint32_t error = Injected("WriteWhole");
-    return error ? error : Win32HistoryFiles().WriteWhole(path, text);
-}
-
-uint32_t FailingFiles::Rename(const std::string& from, const std::string& to) {
-    uint32_t error = Injected("Rename");
-    return error ? error : Win32HistoryFiles().Rename(from, to);
+    return error ? error : SystemFiles::MakeFolder(path);
 }
 
 uint32_t FailingFiles::List(const std::string& folder, const char* pattern, std::vector<std::string>* names) {
+    names->clear();
     uint32_t error = Injected("List");
-    return error ? error : Win32HistoryFiles().List(folder, pattern, names);
+    return error ? error : SystemFiles::List(folder, pattern, names);
 }
 
 uint32_t FailingFiles::Remove(const std::string& path) {
     uint32_t error = Injected("Remove");
-    return error ? error : Win32HistoryFiles().Remove(path);
+    return error ? error : SystemFiles::Remove(path);
 }
 
-UseFiles::UseFiles(HistoryFiles* files) : m_previous(SetHistoryFiles(files)) { ForgetProgramHistory(); }
+UseFiles::UseFiles(Files* files) : m_previous(SetFiles(files)) { ForgetProgramHistory(); }
 
 UseFiles::~UseFiles() {
     ForgetProgramHistory();
-    SetHistoryFiles(m_previous);
+    SetFiles(m_previous);
 }

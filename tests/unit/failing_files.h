@@ -1,4 +1,5 @@
-// Real files in a temporary folder for the history's tests, seen through a seam that can be told to fail.
+// Real files in a temporary folder for the tests of the history and the report, and a file seam over them
+// that can be told to fail.
 #pragma once
 
 #include <windows.h>
@@ -29,9 +30,9 @@ void WriteRaw(const std::string& path, const std::string& bytes);
 // Every file name in folder matching the pattern, sorted.
 std::vector<std::string> Names(const std::string& folder, const char* pattern = "*");
 
-// The real file calls with the data folder at dataFolder. A call named in failures fails with its code
+// The system's file calls with the data folder at dataFolder. A call named in failures fails with its code
 // (and does nothing) the next times many times; every call is counted by name.
-class FailingFiles : public HistoryFiles {
+class FailingFiles : public SystemFiles {
 public:
     explicit FailingFiles(std::string dataFolder) : m_data(std::move(dataFolder)) {}
 
@@ -43,10 +44,11 @@ public:
     }
 
     std::string DataFolder() override { return m_data; }
+    bool Exists(const std::string& path) override;
+    uint32_t ReadWhole(const std::string& path, size_t maxBytes, std::string* bytes) override;
+    uint32_t WriteWhole(const std::string& path, const std::string& bytes, Existing existing) override;
+    uint32_t AppendRow(const std::string& path, const std::string& head, const std::string& row) override;
     uint32_t MakeFolder(const std::string& path) override;
-    uint32_t AppendRow(const std::string& path, const std::string& row) override;
-    uint32_t WriteWhole(const std::string& path, const std::string& text) override;
-    uint32_t Rename(const std::string& from, const std::string& to) override;
     uint32_t List(const std::string& folder, const char* pattern, std::vector<std::string>* names) override;
     uint32_t Remove(const std::string& path) override;
 
@@ -63,14 +65,14 @@ private:
     std::map<std::string, int> m_calls;
 };
 
-// Installs files as the history's seam for the scope; the program's store starts anew on both ends.
+// Installs files as the file seam for the scope; the program's store starts anew on both ends.
 class UseFiles {
 public:
-    explicit UseFiles(HistoryFiles* files);
+    explicit UseFiles(Files* files);
     ~UseFiles();
     UseFiles(const UseFiles&) = delete;
     UseFiles& operator=(const UseFiles&) = delete;
 
 private:
-    HistoryFiles* m_previous;
+    Files* m_previous;
 };

@@ -138,5 +138,5 @@ protected:
 
 private:
     Os* m_previous = nullptr;
-    HistoryFiles* m_previousFiles = nullptr;
+    Files* m_previousFiles = nullptr;
 };

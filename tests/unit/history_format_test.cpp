@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "history/csv.h"
+#include "util/files.h"
 #include "util/text_encoding.h"
 
 namespace {
@@ -146,15 +147,15 @@ TEST(HistoryFormat, ReadersSkipWhatTheyCannotParseAndKeepTheRest) {
 
 TEST(HistoryFormat, AnAppendRepairsATornLastRowAndStartsANewFileWithItsHeader) {
     const std::string row = HistoryRow(AGame());
-    EXPECT_EQ(AppendedText(0, '\0', row), "\xEF\xBB\xBF" + HistoryHeader() + row);
-    EXPECT_EQ(AppendedText(500, '\n', row), row);
+    EXPECT_EQ(AppendedText(0, '\0', HistoryHead(), row), "\xEF\xBB\xBF" + HistoryHeader() + row);
+    EXPECT_EQ(AppendedText(500, '\n', HistoryHead(), row), row);
     for (char last : {'\r', ',', '"', '3', '\0'})
-        EXPECT_EQ(AppendedText(500, last, row), "\r\n" + row) << static_cast<int>(last);
+        EXPECT_EQ(AppendedText(500, last, HistoryHead(), row), "\r\n" + row) << static_cast<int>(last);
     // A row torn anywhere leaves the next one whole.
-    const std::string file = AppendedText(0, '\0', row);
+    const std::string file = AppendedText(0, '\0', HistoryHead(), row);
     for (size_t cut = file.size() - row.size() + 1; cut < file.size(); ++cut) {
         std::string torn = file.substr(0, cut);
-        std::string next = torn + AppendedText(torn.size(), torn.back(), row);
+        std::string next = torn + AppendedText(torn.size(), torn.back(), HistoryHead(), row);
         std::vector<GameRecord> back = ParseHistory(next);
         ASSERT_GE(back.size(), 1u) << cut;
         ASSERT_LE(back.size(), 2u) << cut;

@@ -131,7 +131,7 @@ TEST_F(HistoryStoreTest, EveryFailingCallKeepsTheGameAndLeavesNoPartOfIt) {
         {"MakeFolder", ERROR_ACCESS_DENIED, "history folder is read-only"},
         {"WriteWhole", ERROR_DISK_FULL, "disk full"},
         {"WriteWhole", ERROR_HANDLE_DISK_FULL, "disk full"},
-        {"Rename", ERROR_WRITE_PROTECT, "history folder is read-only"},
+        {"WriteWhole", ERROR_WRITE_PROTECT, "history folder is read-only"},
         {"AppendRow", ERROR_LOCK_VIOLATION, "history file in use"},
         {"AppendRow", ERROR_DISK_FULL, "disk full"},
         {"AppendRow", ERROR_PATH_NOT_FOUND, "history folder not found"},
@@ -202,9 +202,10 @@ TEST_F(HistoryStoreTest, TwoWritersAppendingAtOnceNeverMixRows) {
         // Long texts, so that a row is more than one small write would carry.
         GameRecord g = Game("2026-12-09T04:00:00", 0);
         g.slotA = std::string(3000, 'a' + static_cast<char>(first / kRows));
+        SystemFiles system;
         for (uint32_t i = 0; i < kRows; ++i) {
             g.actions = first + i;
-            ASSERT_EQ(Win32HistoryFiles().AppendRow(HistoryPath(), HistoryRow(g)), 0u);
+            ASSERT_EQ(system.AppendRow(HistoryPath(), HistoryHead(), HistoryRow(g)), 0u);
         }
     };
     std::thread one(writer, kRows), two(writer, 2 * kRows);
