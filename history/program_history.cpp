@@ -2,8 +2,7 @@
 
 #include <memory>
 
-#include "app/meter_dlg.h"
-#include "report/report_file.h"
+#include "frame/winapp.h"
 #include "util/text_encoding.h"
 
 namespace {
@@ -11,14 +10,6 @@ namespace {
 std::unique_ptr<HistoryStore> g_store;
 
 }  // namespace
-
-GameEnd HowGameEnded(uint32_t alive) {
-    if (alive == 0)
-        return GameEnd::kGameClosed;
-    if (g_bQuit)
-        return GameEnd::kQuit;
-    return g_bStop ? GameEnd::kStopKey : GameEnd::kGameOver;
-}
 
 HistoryStore& ProgramHistory() {
     if (!g_store) {
@@ -34,20 +25,6 @@ HistoryStore& ProgramHistory() {
 }
 
 void ForgetProgramHistory() { g_store.reset(); }
-
-void SaveFinishedGame(GameRecorder& recorder) {
-    GameRecord record;
-    std::vector<Sample> samples;
-    if (!recorder.Take(&record, &samples))
-        return;
-    uint32_t error = ProgramHistory().Save(std::move(record), std::move(samples));
-    if (error == 0) {
-        WriteProgramReport();  // the report follows every saved game
-        return;
-    }
-    std::string line = "Game not saved: " + SaveFailure(error) + "; kept to retry";
-    LogLine(line.c_str());
-}
 
 void SaveUnsavedGames() {
     if (g_store)

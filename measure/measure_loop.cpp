@@ -8,8 +8,10 @@
 #include "history/program_history.h"
 #include "link/link.h"
 #include "link/os.h"
+#include "measure/game_recorder.h"
 #include "measure/measure.h"
 #include "measure/overlay_painter.h"
+#include "report/report_file.h"
 
 namespace {
 
@@ -101,6 +103,31 @@ static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed
         game.overlay.Show(os, shown, timer[0] ? timer : nullptr);
     else
         game.overlay.Hide(os);  // nothing to show: take the last lines away
+}
+
+// How the game that just stopped ticking ended; alive is the result of the loop's last wait.
+static GameEnd HowGameEnded(uint32_t alive) {
+    if (alive == 0)
+        return GameEnd::kGameClosed;
+    if (g_bQuit)
+        return GameEnd::kQuit;
+    return g_bStop ? GameEnd::kStopKey : GameEnd::kGameOver;
+}
+
+// Writes the game the recorder finished (if any) after those still waiting, and the report follows; when
+// that fails, one line says why after the summary, and the games wait for the next save.
+static void SaveFinishedGame(GameRecorder& recorder) {
+    GameRecord record;
+    std::vector<Sample> samples;
+    if (!recorder.Take(&record, &samples))
+        return;
+    uint32_t error = ProgramHistory().Save(std::move(record), std::move(samples));
+    if (error == 0) {
+        WriteProgramReport();
+        return;
+    }
+    std::string line = "Game not saved: " + SaveFailure(error) + "; kept to retry";
+    LogLine(line.c_str());
 }
 
 static GameSummary LogSummary(const GameState& game) {

@@ -10,7 +10,6 @@
 #include <regex>
 
 #include "history/csv.h"
-#include "history/program_history.h"
 #include "tests/unit/failing_files.h"
 #include "tests/unit/fake_os.h"
 
