@@ -1,24 +1,14 @@
 #include "measure/game_recorder.h"
 
-#include <cstdio>
-
+#include "util/local_time.h"
 #include "util/text_encoding.h"
-
-std::string IsoDateTime(const SYSTEMTIME& time) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", time.wYear, time.wMonth, time.wDay, time.wHour,
-                  time.wMinute, time.wSecond);
-    return text;
-}
 
 void GameRecorder::Start(bool keep, const char* slotA, const char* slotB, const char* slotC) {
     *this = GameRecorder();
     m_keep = keep;
     if (!keep)
         return;
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    m_record.started = IsoDateTime(now);
+    m_record.started = IsoDateTime(LocalNow());
     m_record.slotA = AnsiToUtf8(slotA ? slotA : "");
     m_record.slotB = AnsiToUtf8(slotB ? slotB : "");
     m_record.slotC = AnsiToUtf8(slotC ? slotC : "");

@@ -3,8 +3,6 @@
 // never take more than kMaxSamples places: when full, every other one goes and the step doubles.
 #pragma once
 
-#include <windows.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -43,6 +41,3 @@ private:
     GameRecord m_record;
     std::vector<Sample> m_samples;
 };
-
-// "2026-12-09T04:12:33"
-std::string IsoDateTime(const SYSTEMTIME& time);

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/meter_dlg.h"
 #include "history/program_history.h"
@@ -12,6 +13,7 @@
 #include "measure/measure.h"
 #include "measure/overlay_painter.h"
 #include "report/report_file.h"
+#include "util/local_time.h"
 
 namespace {
 
@@ -36,14 +38,6 @@ struct GameState {
 };
 
 }  // namespace
-
-// "hh:mm:ss" of whole seconds, as the timer and the summary show a time into the game.
-static void FormatClock(char* text, size_t size, uint32_t seconds) {
-    uint32_t hours = seconds / 3600;
-    uint32_t minutes = (seconds - hours * 3600) / 60;
-    std::snprintf(text, size, "%02d:%02d:%02d", static_cast<int>(hours), static_cast<int>(minutes),
-                  static_cast<int>(seconds - hours * 3600 - minutes * 60));
-}
 
 // The work of one tick at now, elapsed ms into the game.
 static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed) {
@@ -95,12 +89,11 @@ static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed
     } else if (dlg.m_bShowApm) {
         shown = line;
     }
-    char timer[32] = "";
-    if (dlg.m_bShowTimer && dlg.m_bShowApm) {
-        FormatClock(timer, sizeof timer, elapsed / 1000);
-    }
+    std::string timer;
+    if (dlg.m_bShowTimer && dlg.m_bShowApm)
+        timer = ClockText(elapsed / 1000);
     if (shown)
-        game.overlay.Show(os, shown, timer[0] ? timer : nullptr);
+        game.overlay.Show(os, shown, timer.empty() ? nullptr : timer.c_str());
     else
         game.overlay.Hide(os);  // nothing to show: take the last lines away
 }
@@ -139,9 +132,8 @@ static GameSummary LogSummary(const GameState& game) {
     LogLine(line);
     // Without a recorded peak there is no time to tell.
     uint32_t t = game.peakSeen ? (game.peakTick - game.startTick) / 1000 : 0;
-    char clock[32];
-    FormatClock(clock, sizeof clock, t);
-    std::snprintf(line, sizeof line, "Highest APM = %d at %s:", static_cast<int>(game.peakApm), clock);
+    std::string clock = ClockText(t);
+    std::snprintf(line, sizeof line, "Highest APM = %d at %s:", static_cast<int>(game.peakApm), clock.c_str());
     LogLine(line);
     return {now - game.startTick, apm, g_nActions, game.peakApm, t};
 }

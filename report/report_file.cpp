@@ -2,13 +2,12 @@
 
 #include <windows.h>
 
-#include <ctime>
-
 #include "history/csv.h"
 #include "history/program_history.h"
 #include "report/report.h"
 #include "report/report_path.h"
 #include "util/files.h"
+#include "util/local_time.h"
 
 namespace {
 
@@ -45,9 +44,5 @@ bool WriteProgramReport() {
     std::string report = ReportPath();
     if (report.empty() || ProgramHistory().MakeFolder() != 0)
         return false;
-    std::time_t now = std::time(nullptr);
-    char writtenAt[32] = "";
-    if (const std::tm* local = std::localtime(&now))
-        std::strftime(writtenAt, sizeof writtenAt, "%Y-%m-%d %H:%M", local);
-    return WriteReportFile(report, HistoryPath(), TimelineFolder(), writtenAt);
+    return WriteReportFile(report, HistoryPath(), TimelineFolder(), DateAndMinute(LocalNow()));
 }

@@ -75,22 +75,6 @@ TEST(HistoryRecorder, TheRecordHoldsTheSummaryAndWhatTheTicksCounted) {
     EXPECT_FALSE(r.Take(&g, &samples)) << "handed over once";
 }
 
-TEST(HistoryRecorder, TheStartTimeIsWrittenInIsoForm) {
-    SYSTEMTIME t{};
-    t.wYear = 2026;
-    t.wMonth = 1;
-    t.wDay = 2;
-    t.wHour = 3;
-    t.wMinute = 4;
-    t.wSecond = 5;
-    EXPECT_EQ(IsoDateTime(t), "2026-01-02T03:04:05");
-    t.wYear = 999;
-    t.wHour = 23;
-    t.wMinute = 59;
-    t.wSecond = 59;
-    EXPECT_EQ(IsoDateTime(t), "0999-01-02T23:59:59");
-}
-
 TEST(HistoryRecorder, NothingIsKeptWhenOffOrWithoutASummary) {
     GameRecorder off;
     off.Start(false, "a", "b", "c");
