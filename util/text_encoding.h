@@ -1,5 +1,5 @@
-// Text for the history's files: the game's and the system's 8-bit texts in UTF-8, and UTF-8 paths in
-// the wide form the file calls take. A text that cannot be converted gives "".
+// The program's text is UTF-8: the game's and the system's 8-bit texts are converted to it, and it to the
+// wide form the system's file and shell calls take. A text that cannot be converted gives "".
 #pragma once
 
 #include <string>
