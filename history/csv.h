@@ -19,6 +19,8 @@ std::vector<GameRecord> ParseHistory(const std::string& text);
 std::string TimelineText(const std::vector<Sample>& samples);
 std::vector<Sample> ParseTimeline(const std::string& text);
 
+// True for a game's start as the history keeps it: "2026-12-09T04:12:33".
+bool IsStartTime(const std::string& text);
 // The timeline file name of a game started at started ("2026-12-09T04:12:33"): "2026-12-09_04-12-33.csv",
 // or with "_<copy>" before ".csv" for copy 2 and up; "" when started is not such a date and time.
 std::string TimelineName(const std::string& started, int copy = 1);

@@ -11,10 +11,7 @@ uint32_t MostActions(uint32_t seconds) {
     return static_cast<uint32_t>((static_cast<uint64_t>(seconds) * kMaxApm + 59) / 60);
 }
 
-void Cut(std::string& text) {
-    if (text.size() > kTextBytes)
-        text.resize(kTextBytes);
-}
+std::string Cut(const std::string& text) { return text.substr(0, kTextBytes); }
 
 }  // namespace
 
@@ -25,7 +22,7 @@ std::vector<GameRecord> PlausibleGames(const std::vector<GameRecord>& games) {
         if (game.lengthSeconds > kLongestGame)
             continue;
         GameRecord g;
-        g.started = game.started.substr(0, kTextBytes);
+        g.started = Cut(game.started);
         g.lengthSeconds = game.lengthSeconds;
         g.apm = Apm(game.apm);
         g.actions = std::min(game.actions, MostActions(game.lengthSeconds));
@@ -35,11 +32,10 @@ std::vector<GameRecord> PlausibleGames(const std::vector<GameRecord>& games) {
         g.secondsBelow = std::min(game.secondsBelow, game.lengthSeconds);
         g.alerts = game.alerts;
         g.end = game.end;
-        g.slotA = game.slotA.substr(0, kTextBytes);
-        g.slotB = game.slotB.substr(0, kTextBytes);
-        g.slotC = game.slotC.substr(0, kTextBytes);
-        g.timeline = game.timeline;
-        Cut(g.timeline);
+        g.slotA = Cut(game.slotA);
+        g.slotB = Cut(game.slotB);
+        g.slotC = Cut(game.slotC);
+        g.timeline = Cut(game.timeline);
         kept.push_back(std::move(g));
     }
     return kept;
@@ -57,14 +53,4 @@ std::vector<Sample> PlausibleSamples(std::vector<Sample> samples) {
     if (!std::is_sorted(samples.begin(), samples.end(), earlier))
         std::stable_sort(samples.begin(), samples.end(), earlier);
     return samples;
-}
-
-const char* EndText(GameEnd end) {
-    switch (end) {
-    case GameEnd::kGameOver: return "game over";
-    case GameEnd::kStopKey: return "F8";
-    case GameEnd::kGameClosed: return "game closed";
-    case GameEnd::kQuit: return "Cadro closed";
-    }
-    return "?";
 }

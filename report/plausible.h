@@ -17,6 +17,3 @@ constexpr size_t kTextBytes = 256;            // of each text kept; the page sho
 std::vector<GameRecord> PlausibleGames(const std::vector<GameRecord>& games);
 // A game's samples in time order, those past the longest game left out, values held to their range.
 std::vector<Sample> PlausibleSamples(std::vector<Sample> samples);
-
-// "game over", "F8", "game closed", "Cadro closed"; "?" for a value of no known kind.
-const char* EndText(GameEnd end);

@@ -14,11 +14,6 @@ namespace {
 constexpr size_t kMostHistoryBytes = 64u << 20;
 constexpr size_t kMostTimelineBytes = 16u << 20;
 
-// A name that stays inside the folder; anything else is read as no timeline.
-bool PlainName(const std::string& name) {
-    return !name.empty() && name.find_first_of("\\/:") == std::string::npos && name != "." && name != "..";
-}
-
 }  // namespace
 
 bool WriteReportFile(const std::string& reportPath, const std::string& historyPath,
@@ -31,7 +26,8 @@ bool WriteReportFile(const std::string& reportPath, const std::string& historyPa
         return false;
     auto samples = [&files, &timelineFolder](const GameRecord& game) {
         std::string timeline;
-        if (!PlainName(game.timeline) ||
+        // Only a timeline's own name, which stays inside the folder; anything else is no timeline.
+        if (!IsTimelineName(game.timeline) ||
             files.ReadWhole(timelineFolder + "\\" + game.timeline, kMostTimelineBytes, &timeline) != 0)
             return std::vector<Sample>();
         return ParseTimeline(timeline);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "history/csv.h"
 #include "report/chart.h"
 #include "report/escape.h"
-#include "report/plausible.h"
 
 namespace {
 
@@ -32,13 +32,9 @@ void AppendSecondsCell(std::string& out, const char* cssClass, uint32_t seconds)
 }  // namespace
 
 std::string StartedText(const GameRecord& game) {
-    const std::string& s = game.started;
-    bool stamp = s.size() == 19 && s[10] == 'T' && std::all_of(s.begin(), s.end(), [](char c) {
-                     return (c >= '0' && c <= '9') || c == '-' || c == ':' || c == 'T';
-                 });
-    if (!stamp)
-        return Escaped(s, 24);
-    std::string text = s;
+    if (!IsStartTime(game.started))
+        return Escaped(game.started, 24);
+    std::string text = game.started;
     text[10] = ' ';
     return text;
 }

@@ -63,6 +63,18 @@ TEST(HistoryFormat, HeaderAndRowNameEveryColumnInOrder) {
     }
 }
 
+TEST(HistoryFormat, AnEndIsReadOnlyByItsNameInTheFile) {
+    GameEnd end = GameEnd::kGameOver;
+    EXPECT_TRUE(EndFromName("quit", &end));
+    EXPECT_EQ(end, GameEnd::kQuit);
+    EXPECT_STREQ(EndText(GameEnd::kQuit), "Cadro closed") << "the page's wording";
+    end = GameEnd::kGameOver;
+    for (const char* name : {"Cadro closed", "Quit", "?", ""})
+        EXPECT_FALSE(EndFromName(name, &end)) << name;
+    EXPECT_EQ(end, GameEnd::kGameOver) << "untouched by a name of none";
+    EXPECT_STREQ(EndName(static_cast<GameEnd>(17)), "");
+}
+
 TEST(HistoryFormat, TextsAreQuotedAsSpreadsheetsReadThem) {
     struct Case {
         const char* text;
