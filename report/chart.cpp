@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "report/escape.h"
+#include "report/formats.h"
 
 ChartFrame::ChartFrame(int32_t highest) {
     highest = std::max<int32_t>(highest, 10);

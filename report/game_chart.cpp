@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "report/chart.h"
-#include "report/escape.h"
+#include "report/formats.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "report/escape.h"
+#include "report/formats.h"
 #include "report/game_chart.h"
 #include "report/plausible.h"
 #include "report/report_stats.h"

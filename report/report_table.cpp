@@ -5,6 +5,7 @@
 #include "history/csv.h"
 #include "report/chart.h"
 #include "report/escape.h"
+#include "report/formats.h"
 
 namespace {
 

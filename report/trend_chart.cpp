@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "report/chart.h"
-#include "report/escape.h"
+#include "report/formats.h"
 #include "report/report_stats.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "report/escape.h"
+#include "report/formats.h"
 #include "report/game_chart.h"
 #include "report/plausible.h"
 #include "report/report_stats.h"
