@@ -16,7 +16,7 @@ fi
 [ "$(id -u)" -eq 0 ] || { echo "fresh_check: needs root (debootstrap, mount, chroot)" >&2; exit 2; }
 
 if ! command -v debootstrap >/dev/null; then
-    apt-get update -qq
+    apt-get update -qq || true  # a mirror mid-sync may fail one list; debootstrap comes from the rest
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
 fi
 # The archive this machine installs from.

@@ -32,6 +32,12 @@ def frames(path):
         return w.readframes(w.getnframes())
 
 
+def audible(data):
+    """The 16-bit samples that are not silence. A device starved by a loaded machine plays silence in
+    between, which lands in the recording: every sound sample must still arrive, in order, and nothing else."""
+    return [data[i:i + 2] for i in range(0, len(data) - 1, 2) if data[i:i + 2] != b"\0\0"]
+
+
 class SettingsTest(harness.E2ETestCase):
     def setUp(self):
         # Registered before the base class's clean-up, so it runs after the program has been closed.
@@ -233,7 +239,7 @@ class SettingsTest(harness.E2ETestCase):
         want = frames(default_sound)
         self.wait_until(lambda: os.path.exists(raw) and os.path.getsize(raw) >= len(want), 10)
         with open(raw, "rb") as f:
-            self.assertEqual(f.read(), want)
+            self.assertEqual(audible(f.read()), audible(want))
 
         # PlaySound is synchronous: while a long sound plays, the window answers no message. A message
         # sent once the device has begun to fill is answered only when the whole sound has been written.
@@ -250,13 +256,13 @@ class SettingsTest(harness.E2ETestCase):
         started = time.monotonic()
         self.control(IDC_SHOWAPM)
         blocked = time.monotonic() - started
-        after = os.path.getsize(raw)
-        print(f"a message took {answer:.2f} s idle and {blocked:.2f} s while the 8 s sound played "
-              f"({before} of {whole} bytes written when it was sent)", flush=True)
-        self.assertLess(before, whole, "the sound was over before the message was sent")
-        self.assertEqual(after, whole, "the window answered while the sound was still playing")
         with open(raw, "rb") as f:
-            self.assertEqual(f.read(), frames(long_sound))
+            after = f.read()
+        print(f"a message took {answer:.2f} s idle and {blocked:.2f} s while the 8 s sound played "
+              f"({before} of {whole} bytes written when it was sent, {len(after)} when it was answered)", flush=True)
+        self.assertLess(before, whole, "the sound was over before the message was sent")
+        self.assertEqual(audible(after), audible(frames(long_sound)),
+                         "the window answered before the whole sound was played")
 
         # An empty path plays nothing.
         os.remove(raw)

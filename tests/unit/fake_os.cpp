@@ -118,6 +118,18 @@ HANDLE FakeOs::OpenGameProcess(DWORD processId) {
     return reinterpret_cast<HANDLE>(0x77);
 }
 
+namespace {
+
+// Empties records and gives back their memory.
+template <class... Records>
+void Release(Records&... records) {
+    (Records().swap(records), ...);
+}
+
+}  // namespace
+
+void FakeOs::Forget() { Release(drawn, raised, blankAsked, sounds, soundTimes, hookCalls, reads, opened); }
+
 void FakeOs::Advance(uint64_t ms) {
     uint64_t end = clock + ms;
     // Each event runs at its own time, so the program sees the clock it would have seen then.
@@ -195,5 +207,6 @@ std::string MeterTest::ShownAtTime(uint64_t at, int row) const {
 }
 
 bool MeterTest::TickedAtTime(uint64_t at) const {
-    return std::count(os.raised.begin(), os.raised.end(), at) == 1;
+    return std::count(os.raised.begin(), os.raised.end(), at) > 0 ||
+           std::count(os.blankAsked.begin(), os.blankAsked.end(), at) > 0;
 }

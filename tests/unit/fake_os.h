@@ -48,7 +48,8 @@ public:
 
     // --- what the program did ---
     std::vector<Drawn> drawn;
-    std::vector<uint64_t> raised;  // times of KeepOverlayOnTop
+    std::vector<uint64_t> raised;      // times of KeepOverlayOnTop
+    std::vector<uint64_t> blankAsked;  // times of OverlayBlank
     std::vector<std::string> sounds;
     std::vector<uint64_t> soundTimes;
     std::vector<std::pair<bool, HWND>> hookCalls;
@@ -95,7 +96,10 @@ public:
         drawn.push_back({clock, "", -1});
         overlayBlank = true;
     }
-    bool OverlayBlank() override { return overlayBlank; }
+    bool OverlayBlank() override {
+        blankAsked.push_back(clock);
+        return overlayBlank;
+    }
     void KeepOverlayOnTop() override { raised.push_back(clock); }
     void PlaySoundFile(const char* path) override {
         sounds.emplace_back(path);
@@ -106,6 +110,8 @@ public:
         return true;
     }
 
+    // Drops what the program did so far: a long run's records would otherwise be the memory that grows.
+    void Forget();
     void Advance(uint64_t ms);
     bool ProcessAlive() const { return clock < processEndsAt; }
 
@@ -126,7 +132,8 @@ protected:
     // What the overlay shows at the script time at: the row's line of the last frame drawn by then (a
     // tick whose frame is unchanged draws nothing, so the surface still shows the earlier one).
     std::string ShownAtTime(uint64_t at, int row = 0) const;
-    // Whether a tick ran at the script time at: every tick that shows a frame keeps the overlay on top.
+    // Whether a tick ran at the script time at: every tick shows a frame, which keeps the overlay on top,
+    // or hides it, which asks first whether it is blank.
     bool TickedAtTime(uint64_t at) const;
 
     FakeOs os;

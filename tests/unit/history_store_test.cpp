@@ -165,8 +165,23 @@ TEST_F(HistoryStoreTest, WithoutADataFolderTheGamesWait) {
     EXPECT_EQ(lost.Folder(), "");
     EXPECT_EQ(lost.Save(Game("2026-12-09T04:00:00", 1), Samples(81)), static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(lost.waiting(), 1u);
-    HistoryStore unnamed({"Vorkel", ""});
-    EXPECT_EQ(unnamed.Save(Game("2026-12-09T04:00:00", 1), {}), static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(HistoryStoreTest, AProgramWithoutANameWritesNothingInTheDataFolderAndItsGamesWait) {
+    // Only the missing name can stop the writing: the fixture's data folder is there.
+    ASSERT_EQ(TheFiles().DataFolder(), temp.path());
+    const std::vector<std::string> unnamed[] = {{"Vorkel", ""}, {"", "cadro"}, {}};
+    for (const std::vector<std::string>& folders : unnamed) {
+        SCOPED_TRACE(folders.size() == 2 ? "\"" + folders[0] + "\", \"" + folders[1] + "\"" : "no folders");
+        HistoryStore nameless(folders);
+        EXPECT_EQ(nameless.Folder(), "");
+        EXPECT_EQ(nameless.Save(Game("2026-12-09T04:00:00", 1), Samples(81)),
+                  static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
+        EXPECT_EQ(nameless.SaveWaiting(), static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
+        EXPECT_EQ(nameless.waiting(), 1u);
+        EXPECT_EQ(files.Calls("MakeFolder") + files.Calls("WriteWhole") + files.Calls("AppendRow"), 0)
+            << "not a folder, not a file";
+    }
 }
 
 TEST_F(HistoryStoreTest, OldTimelinesArePrunedOldestFirstAndRowsNever) {

