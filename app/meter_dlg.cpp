@@ -6,7 +6,7 @@
 #include "app/report_command.h"
 #include "app/res/resource.h"
 #include "app/version.h"
-#include "history/game_history.h"
+#include "history/program_history.h"
 #include "link/os.h"
 #include "measure/overlay.h"
 

@@ -2,17 +2,17 @@
 
 #include <string>
 
-#include "history/report_file.h"
-#include "history/report_path.h"
-#include "history/text_file.h"
 #include "link/os.h"
+#include "report/report_file.h"
+#include "report/report_path.h"
+#include "util/files.h"
 
 void OpenGameReport() {
     std::string path = ReportPath();
     if (path.empty())
         return;
     // Normally written after every saved game; before the first one it says how to get one.
-    if (!FileExists(path))
+    if (!TheFiles().Exists(path))
         WriteProgramReport();
     TheOs().OpenDocument(path.c_str());
 }

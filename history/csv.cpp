@@ -11,7 +11,6 @@ namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr size_t kColumns = 14;
-const char* const kEndNames[] = {"game over", "F8", "game closed", "quit"};
 constexpr char kDateTimePattern[] = "####-##-##T##:##:##";
 constexpr char kNamePattern[] = "####-##-##_##-##-##";
 constexpr size_t kPatternLength = sizeof kDateTimePattern - 1;
@@ -112,18 +111,8 @@ bool Number(const std::string& text, T* value) {
     return true;
 }
 
-bool EndFromName(const std::string& name, GameEnd* end) {
-    for (size_t i = 0; i < sizeof kEndNames / sizeof kEndNames[0]; ++i) {
-        if (name == kEndNames[i]) {
-            *end = static_cast<GameEnd>(i);
-            return true;
-        }
-    }
-    return false;
-}
-
 bool ParseRow(const std::vector<std::string>& f, GameRecord* game) {
-    if (f.size() != kColumns || f[0].size() != kPatternLength || !Matches(f[0], 0, kDateTimePattern, kPatternLength))
+    if (f.size() != kColumns || !IsStartTime(f[0]))
         return false;
     game->started = f[0];
     if (!Number(f[1], &game->lengthSeconds) || !Number(f[2], &game->apm) || !Number(f[3], &game->actions) ||
@@ -144,6 +133,8 @@ std::string HistoryHeader() {
            "timeline\r\n";
 }
 
+std::string HistoryHead() { return kByteOrderMark + HistoryHeader(); }
+
 std::string HistoryRow(const GameRecord& game) {
     char numbers[160];
     std::snprintf(numbers, sizeof numbers, ",%lu,%ld,%lu,%ld,%lu,%ld,%lu,%lu,",
@@ -151,7 +142,7 @@ std::string HistoryRow(const GameRecord& game) {
                   static_cast<unsigned long>(game.actions), static_cast<long>(game.peakApm),
                   static_cast<unsigned long>(game.peakSeconds), static_cast<long>(game.limit),
                   static_cast<unsigned long>(game.secondsBelow), static_cast<unsigned long>(game.alerts));
-    return Field(game.started) + numbers + kEndNames[static_cast<int>(game.end)] + ',' + Field(game.slotA) + ',' +
+    return Field(game.started) + numbers + EndName(game.end) + ',' + Field(game.slotA) + ',' +
            Field(game.slotB) + ',' + Field(game.slotC) + ',' + Field(game.timeline) + "\r\n";
 }
 
@@ -196,14 +187,12 @@ std::vector<Sample> ParseTimeline(const std::string& text) {
     return samples;
 }
 
-std::string AppendedText(unsigned long long size, char last, const std::string& row) {
-    if (size == 0)
-        return kByteOrderMark + HistoryHeader() + row;
-    return last == '\n' ? row : "\r\n" + row;
+bool IsStartTime(const std::string& text) {
+    return text.size() == kPatternLength && Matches(text, 0, kDateTimePattern, kPatternLength);
 }
 
 std::string TimelineName(const std::string& started, int copy) {
-    if (started.size() != kPatternLength || !Matches(started, 0, kDateTimePattern, kPatternLength))
+    if (!IsStartTime(started))
         return "";
     std::string name = started;
     name[10] = '_';

@@ -10,6 +10,8 @@
 // The header row and one game's row, each ending in CRLF.
 std::string HistoryHeader();
 std::string HistoryRow(const GameRecord& game);
+// What a new history file starts with: the byte-order mark, then the header row.
+std::string HistoryHead();
 // Every row of a history file that parses, oldest first; the header, torn and foreign rows are skipped.
 std::vector<GameRecord> ParseHistory(const std::string& text);
 
@@ -17,9 +19,8 @@ std::vector<GameRecord> ParseHistory(const std::string& text);
 std::string TimelineText(const std::vector<Sample>& samples);
 std::vector<Sample> ParseTimeline(const std::string& text);
 
-// What an append writes to a history file of size bytes whose last byte is last: the byte-order mark
-// and the header first into an empty file, a line end first after a torn last row, then the row.
-std::string AppendedText(unsigned long long size, char last, const std::string& row);
+// True for a game's start as the history keeps it: "2026-12-09T04:12:33".
+bool IsStartTime(const std::string& text);
 // The timeline file name of a game started at started ("2026-12-09T04:12:33"): "2026-12-09_04-12-33.csv",
 // or with "_<copy>" before ".csv" for copy 2 and up; "" when started is not such a date and time.
 std::string TimelineName(const std::string& started, int copy = 1);

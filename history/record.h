@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-enum class GameEnd { kGameOver, kStopKey, kGameClosed, kQuit };
+#include "history/game_end.h"
 
 struct GameRecord {
     std::string started;      // local date and time the game was recognised, "2026-12-09T04:12:33"

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "history/csv.h"
-#include "history/files.h"
+#include "util/files.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ constexpr int kNameCopies = 100;
 }  // namespace
 
 std::string HistoryStore::Folder() const {
-    std::string folder = TheHistoryFiles().DataFolder();
+    std::string folder = TheFiles().DataFolder();
     if (folder.empty() || m_folders.empty())
         return std::string();
     for (const std::string& part : m_folders) {
@@ -34,58 +34,52 @@ uint32_t HistoryStore::Save(GameRecord record, std::vector<Sample> samples) {
 uint32_t HistoryStore::SaveWaiting() {
     if (m_waiting.empty())
         return 0;
-    std::string folder = Folder();
-    if (folder.empty())
-        return ERROR_PATH_NOT_FOUND;
-    std::string timelines = folder + '\\' + kTimelineFolderName;
-    if (uint32_t error = MakeFolders(timelines))
+    if (uint32_t error = MakeFolder())
         return error;
-    HistoryFiles& files = TheHistoryFiles();
+    Files& files = TheFiles();
+    std::string folder = Folder();
+    std::string timelines = folder + '\\' + kTimelineFolderName;
+    if (uint32_t error = files.MakeFolder(timelines))
+        return error;
     while (!m_waiting.empty()) {
         Game& game = m_waiting.front();
         if (uint32_t error = WriteTimeline(game, timelines))
             return error;
-        if (uint32_t error = files.AppendRow(folder + '\\' + kHistoryFileName, HistoryRow(game.record)))
+        if (uint32_t error = files.AppendRow(folder + '\\' + kHistoryFileName, HistoryHead(), HistoryRow(game.record)))
             return error;
         m_waiting.pop_front();
     }
     return 0;
 }
 
-uint32_t HistoryStore::MakeFolders(const std::string& timelines) {
-    HistoryFiles& files = TheHistoryFiles();
+uint32_t HistoryStore::MakeFolder() const {
+    if (Folder().empty())
+        return ERROR_PATH_NOT_FOUND;
+    Files& files = TheFiles();
     std::string folder = files.DataFolder();
     for (const std::string& part : m_folders) {
         folder += '\\' + part;
         if (uint32_t error = files.MakeFolder(folder))
             return error;
     }
-    return files.MakeFolder(timelines);
+    return 0;
 }
 
 uint32_t HistoryStore::WriteTimeline(Game& game, const std::string& timelines) {
     if (game.timelineWritten || game.samples.empty())
         return 0;
-    std::string name = TimelineName(game.record.started);
-    if (name.empty())
+    if (TimelineName(game.record.started).empty())
         return 0;  // no date to name it by: the row goes without it
-    HistoryFiles& files = TheHistoryFiles();
-    // Another program writing the same name at once must not take this one's file.
-    std::string temporary =
-        timelines + '\\' + name.substr(0, name.size() - 4) + '.' + std::to_string(::GetCurrentProcessId()) + ".tmp";
-    if (uint32_t error = files.WriteWhole(temporary, TimelineText(game.samples))) {
-        files.Remove(temporary);
-        return error;
-    }
+    std::string text = TimelineText(game.samples);
+    std::string name;
+    // A file of the name already there is another game's (or another program's): the next copy is tried.
     uint32_t error = ERROR_ALREADY_EXISTS;
-    for (int copy = 1; copy <= kNameCopies && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS); ++copy) {
+    for (int copy = 1; copy <= kNameCopies && error == ERROR_ALREADY_EXISTS; ++copy) {
         name = TimelineName(game.record.started, copy);
-        error = files.Rename(temporary, timelines + '\\' + name);
+        error = TheFiles().WriteWhole(timelines + '\\' + name, text, Existing::kKeep);
     }
-    if (error) {
-        files.Remove(temporary);
+    if (error)
         return error;
-    }
     game.record.timeline = name;
     game.timelineWritten = true;
     std::vector<Sample>().swap(game.samples);  // on disk now: a waiting row needs no more than itself
@@ -94,7 +88,7 @@ uint32_t HistoryStore::WriteTimeline(Game& game, const std::string& timelines) {
 }
 
 void HistoryStore::Prune(const std::string& timelines) {
-    HistoryFiles& files = TheHistoryFiles();
+    Files& files = TheFiles();
     std::vector<std::string> names;
     if (files.List(timelines, "*.csv", &names) != 0)
         return;

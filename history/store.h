@@ -28,6 +28,9 @@ public:
     size_t waiting() const { return m_waiting.size(); }
     // The program's folder, "" when it cannot be known.
     std::string Folder() const;
+    // Makes the program's folder, and the folders above it below the data folder, where missing: 0 or the
+    // error of the first that could not be made.
+    uint32_t MakeFolder() const;
 
 private:
     struct Game {
@@ -35,7 +38,6 @@ private:
         std::vector<Sample> samples;
         bool timelineWritten = false;
     };
-    uint32_t MakeFolders(const std::string& timelines);
     uint32_t WriteTimeline(Game& game, const std::string& timelines);
     void Prune(const std::string& timelines);
 

@@ -4,10 +4,11 @@
 #include <cstring>
 
 #include "frame/system_library.h"
-#include "history/text.h"
 #include "hook/ravik.h"
 #include "link/os.h"
 #include "measure/overlay.h"
+#include "util/seam.h"
+#include "util/text_encoding.h"
 
 namespace {
 
@@ -79,17 +80,13 @@ public:
 };
 
 Win32Os g_win32Os;
-Os* g_os = &g_win32Os;
+SeamSlot<Os> g_os(g_win32Os);
 
 }  // namespace
 
-Os& TheOs() { return *g_os; }
+Os& TheOs() { return g_os.Current(); }
 
-Os* SetOs(Os* os) {
-    Os* previous = g_os;
-    g_os = os ? os : &g_win32Os;
-    return previous;
-}
+Os* SetOs(Os* os) { return g_os.Set(os); }
 
 uint32_t WaitPaced(HANDLE process, uint32_t ms) {
     Os& os = TheOs();

@@ -3,13 +3,17 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/meter_dlg.h"
-#include "history/game_history.h"
+#include "history/program_history.h"
 #include "link/link.h"
 #include "link/os.h"
+#include "measure/game_recorder.h"
 #include "measure/measure.h"
 #include "measure/overlay_painter.h"
+#include "report/report_file.h"
+#include "util/local_time.h"
 
 namespace {
 
@@ -34,14 +38,6 @@ struct GameState {
 };
 
 }  // namespace
-
-// "hh:mm:ss" of whole seconds, as the timer and the summary show a time into the game.
-static void FormatClock(char* text, size_t size, uint32_t seconds) {
-    uint32_t hours = seconds / 3600;
-    uint32_t minutes = (seconds - hours * 3600) / 60;
-    std::snprintf(text, size, "%02d:%02d:%02d", static_cast<int>(hours), static_cast<int>(minutes),
-                  static_cast<int>(seconds - hours * 3600 - minutes * 60));
-}
 
 // The work of one tick at now, elapsed ms into the game.
 static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed) {
@@ -93,14 +89,38 @@ static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed
     } else if (dlg.m_bShowApm) {
         shown = line;
     }
-    char timer[32] = "";
-    if (dlg.m_bShowTimer && dlg.m_bShowApm) {
-        FormatClock(timer, sizeof timer, elapsed / 1000);
-    }
+    std::string timer;
+    if (dlg.m_bShowTimer && dlg.m_bShowApm)
+        timer = ClockText(elapsed / 1000);
     if (shown)
-        game.overlay.Show(os, shown, timer[0] ? timer : nullptr);
+        game.overlay.Show(os, shown, timer.empty() ? nullptr : timer.c_str());
     else
         game.overlay.Hide(os);  // nothing to show: take the last lines away
+}
+
+// How the game that just stopped ticking ended; alive is the result of the loop's last wait.
+static GameEnd HowGameEnded(uint32_t alive) {
+    if (alive == 0)
+        return GameEnd::kGameClosed;
+    if (g_bQuit)
+        return GameEnd::kQuit;
+    return g_bStop ? GameEnd::kStopKey : GameEnd::kGameOver;
+}
+
+// Writes the game the recorder finished (if any) after those still waiting, and the report follows; when
+// that fails, one line says why after the summary, and the games wait for the next save.
+static void SaveFinishedGame(GameRecorder& recorder) {
+    GameRecord record;
+    std::vector<Sample> samples;
+    if (!recorder.Take(&record, &samples))
+        return;
+    uint32_t error = ProgramHistory().Save(std::move(record), std::move(samples));
+    if (error == 0) {
+        WriteProgramReport();
+        return;
+    }
+    std::string line = "Game not saved: " + SaveFailure(error) + "; kept to retry";
+    LogLine(line.c_str());
 }
 
 static GameSummary LogSummary(const GameState& game) {
@@ -112,9 +132,8 @@ static GameSummary LogSummary(const GameState& game) {
     LogLine(line);
     // Without a recorded peak there is no time to tell.
     uint32_t t = game.peakSeen ? (game.peakTick - game.startTick) / 1000 : 0;
-    char clock[32];
-    FormatClock(clock, sizeof clock, t);
-    std::snprintf(line, sizeof line, "Highest APM = %d at %s:", static_cast<int>(game.peakApm), clock);
+    std::string clock = ClockText(t);
+    std::snprintf(line, sizeof line, "Highest APM = %d at %s:", static_cast<int>(game.peakApm), clock.c_str());
     LogLine(line);
     return {now - game.startTick, apm, g_nActions, game.peakApm, t};
 }

@@ -4,12 +4,11 @@
 #include "measure/overlay.h"
 
 void OverlayPainter::Show(Os& os, const char* line, const char* timer) {
-    bool same = m_drawn && m_line == line && m_hasTimer == (timer != nullptr) && (!timer || m_timer == timer);
+    bool same = m_line == line && m_hasTimer == (timer != nullptr) && (!timer || m_timer == timer);
     if (!same || os.OverlayBlank()) {
         os.DrawOverlay(line, 0);
         if (timer)
             os.DrawOverlay(timer, kOverlayTimerRow);
-        m_drawn = true;
         m_line = line;
         m_hasTimer = timer != nullptr;
         m_timer = timer ? timer : "";
@@ -20,5 +19,4 @@ void OverlayPainter::Show(Os& os, const char* line, const char* timer) {
 void OverlayPainter::Hide(Os& os) {
     if (!os.OverlayBlank())
         os.ClearOverlay();
-    m_drawn = false;
 }

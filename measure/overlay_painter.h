@@ -17,7 +17,7 @@ public:
     void Hide(Os& os);
 
 private:
-    bool m_drawn = false;  // a frame was drawn and not cleared since
+    // The frame last drawn; whether the surface still shows anything, only the surface knows.
     std::string m_line;
     bool m_hasTimer = false;
     std::string m_timer;

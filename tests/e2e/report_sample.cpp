@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "history/report.h"
-#include "history/text_file.h"
+#include "report/report.h"
 #include "tools/bench/crafted_games.h"
+#include "util/files.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
         hostile.slotA = "<script>alert(1)</script>";
         hostile.slotC = "a&b <b>bold</b>";
     }
-    if (!WriteWholeFile(argv[1], ReportHtml(games, CraftedTimeline, "2026-12-09 04:12"))) {
+    std::string page = ReportHtml(games, CraftedTimeline, "2026-12-09 04:12");
+    if (TheFiles().WriteWhole(argv[1], page, Existing::kReplace) != 0) {
         std::fprintf(stderr, "report_sample: cannot write %s\n", argv[1]);
         return 1;
     }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "history/game_history.h"
+#include "history/program_history.h"
 #include "link/link.h"
 #include "measure/measure.h"
 
@@ -147,7 +147,7 @@ void FakeOs::Advance(uint64_t ms) {
 void MeterTest::SetUp() {
     ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\VorkelTests");
     m_previous = SetOs(&os);
-    m_previousFiles = SetHistoryFiles(&historyFiles);
+    m_previousFiles = SetFiles(&historyFiles);
     ForgetProgramHistory();
     g_bQuit = false;
     g_bStop = false;
@@ -170,7 +170,7 @@ void MeterTest::TearDown() {
         dlg = nullptr;
     }
     ForgetProgramHistory();
-    SetHistoryFiles(m_previousFiles);
+    SetFiles(m_previousFiles);
     SetOs(m_previous);
 }
 

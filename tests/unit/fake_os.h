@@ -15,7 +15,7 @@
 #include "app/meter_dlg.h"
 #include "link/link.h"
 #include "link/os.h"
-#include "tests/unit/history_files.h"
+#include "tests/unit/failing_files.h"
 
 struct Drawn {
     uint64_t at;  // ms since the script's start
@@ -145,5 +145,5 @@ protected:
 
 private:
     Os* m_previous = nullptr;
-    HistoryFiles* m_previousFiles = nullptr;
+    Files* m_previousFiles = nullptr;
 };

@@ -1,9 +1,9 @@
-// The history's file formats: rows as spreadsheets read them, what readers skip, the timeline file, the
-// file names, and the game's texts in UTF-8.
+// The history's file formats: rows as spreadsheets read them, what readers skip, the timeline file and the
+// file names.
 #include <gtest/gtest.h>
 
 #include "history/csv.h"
-#include "history/text.h"
+#include "util/files.h"
 
 namespace {
 
@@ -61,6 +61,18 @@ TEST(HistoryFormat, HeaderAndRowNameEveryColumnInOrder) {
         ASSERT_EQ(ParseHistory(HistoryRow(g)).size(), 1u);
         EXPECT_EQ(ParseHistory(HistoryRow(g))[0].end, end.first);
     }
+}
+
+TEST(HistoryFormat, AnEndIsReadOnlyByItsNameInTheFile) {
+    GameEnd end = GameEnd::kGameOver;
+    EXPECT_TRUE(EndFromName("quit", &end));
+    EXPECT_EQ(end, GameEnd::kQuit);
+    EXPECT_STREQ(EndText(GameEnd::kQuit), "Cadro closed") << "the page's wording";
+    end = GameEnd::kGameOver;
+    for (const char* name : {"Cadro closed", "Quit", "?", ""})
+        EXPECT_FALSE(EndFromName(name, &end)) << name;
+    EXPECT_EQ(end, GameEnd::kGameOver) << "untouched by a name of none";
+    EXPECT_STREQ(EndName(static_cast<GameEnd>(17)), "");
 }
 
 TEST(HistoryFormat, TextsAreQuotedAsSpreadsheetsReadThem) {
@@ -146,15 +158,15 @@ TEST(HistoryFormat, ReadersSkipWhatTheyCannotParseAndKeepTheRest) {
 
 TEST(HistoryFormat, AnAppendRepairsATornLastRowAndStartsANewFileWithItsHeader) {
     const std::string row = HistoryRow(AGame());
-    EXPECT_EQ(AppendedText(0, '\0', row), "\xEF\xBB\xBF" + HistoryHeader() + row);
-    EXPECT_EQ(AppendedText(500, '\n', row), row);
+    EXPECT_EQ(AppendedText(0, '\0', HistoryHead(), row), "\xEF\xBB\xBF" + HistoryHeader() + row);
+    EXPECT_EQ(AppendedText(500, '\n', HistoryHead(), row), row);
     for (char last : {'\r', ',', '"', '3', '\0'})
-        EXPECT_EQ(AppendedText(500, last, row), "\r\n" + row) << static_cast<int>(last);
+        EXPECT_EQ(AppendedText(500, last, HistoryHead(), row), "\r\n" + row) << static_cast<int>(last);
     // A row torn anywhere leaves the next one whole.
-    const std::string file = AppendedText(0, '\0', row);
+    const std::string file = AppendedText(0, '\0', HistoryHead(), row);
     for (size_t cut = file.size() - row.size() + 1; cut < file.size(); ++cut) {
         std::string torn = file.substr(0, cut);
-        std::string next = torn + AppendedText(torn.size(), torn.back(), row);
+        std::string next = torn + AppendedText(torn.size(), torn.back(), HistoryHead(), row);
         std::vector<GameRecord> back = ParseHistory(next);
         ASSERT_GE(back.size(), 1u) << cut;
         ASSERT_LE(back.size(), 2u) << cut;
@@ -196,24 +208,4 @@ TEST(HistoryFormat, TimelineNamesComeFromTheStartAndAreRecognisedExactly) {
                              "2026-12-09_04-12-33_02.csv", "2026-12-09_04-12-33.1234.tmp", "notes.csv",
                              "2026-12-09T04:12:33.csv", "2026-12-09_04-12-3.csv", ""})
         EXPECT_FALSE(IsTimelineName(name)) << name;
-}
-
-TEST(HistoryText, GameTextsAreConvertedFromTheirCodePageToUtf8) {
-    struct Case {
-        unsigned codePage;
-        const char* ansi;
-        const char* utf8;
-    };
-    const Case cases[] = {
-        {1252, "Caf\xE9", "Caf\xC3\xA9"},
-        {1252, "\x80 5", "\xE2\x82\xAC 5"},
-        {1252, "Stra\xDF" "e", "Stra\xC3\x9F" "e"},
-        {1251, "\xCC\xE8\xF0", "\xD0\x9C\xD0\xB8\xD1\x80"},
-        {1252, "", ""},
-        {0, "Player 1", "Player 1"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(AnsiToUtf8(c.ansi, c.codePage), c.utf8) << c.ansi;
-    EXPECT_EQ(WideToUtf8(Utf8ToWide("\xD0\x9C\xD0\xB8 \xE2\x82\xAC")), "\xD0\x9C\xD0\xB8 \xE2\x82\xAC");
-    EXPECT_EQ(Utf8ToWide("Caf\xC3\xA9"), L"Caf\u00e9");
 }

@@ -10,9 +10,9 @@
 #include <regex>
 
 #include "history/csv.h"
-#include "history/game_history.h"
+#include "history/store.h"
+#include "tests/unit/failing_files.h"
 #include "tests/unit/fake_os.h"
-#include "tests/unit/history_files.h"
 
 namespace {
 

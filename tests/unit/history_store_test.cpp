@@ -7,7 +7,7 @@
 
 #include "history/csv.h"
 #include "history/store.h"
-#include "tests/unit/history_files.h"
+#include "tests/unit/failing_files.h"
 
 namespace {
 
@@ -131,7 +131,7 @@ TEST_F(HistoryStoreTest, EveryFailingCallKeepsTheGameAndLeavesNoPartOfIt) {
         {"MakeFolder", ERROR_ACCESS_DENIED, "history folder is read-only"},
         {"WriteWhole", ERROR_DISK_FULL, "disk full"},
         {"WriteWhole", ERROR_HANDLE_DISK_FULL, "disk full"},
-        {"Rename", ERROR_WRITE_PROTECT, "history folder is read-only"},
+        {"WriteWhole", ERROR_WRITE_PROTECT, "history folder is read-only"},
         {"AppendRow", ERROR_LOCK_VIOLATION, "history file in use"},
         {"AppendRow", ERROR_DISK_FULL, "disk full"},
         {"AppendRow", ERROR_PATH_NOT_FOUND, "history folder not found"},
@@ -169,7 +169,7 @@ TEST_F(HistoryStoreTest, WithoutADataFolderTheGamesWait) {
 
 TEST_F(HistoryStoreTest, AProgramWithoutANameWritesNothingInTheDataFolderAndItsGamesWait) {
     // Only the missing name can stop the writing: the fixture's data folder is there.
-    ASSERT_EQ(TheHistoryFiles().DataFolder(), temp.path());
+    ASSERT_EQ(TheFiles().DataFolder(), temp.path());
     const std::vector<std::string> unnamed[] = {{"Vorkel", ""}, {"", "cadro"}, {}};
     for (const std::vector<std::string>& folders : unnamed) {
         SCOPED_TRACE(folders.size() == 2 ? "\"" + folders[0] + "\", \"" + folders[1] + "\"" : "no folders");
@@ -217,9 +217,10 @@ TEST_F(HistoryStoreTest, TwoWritersAppendingAtOnceNeverMixRows) {
         // Long texts, so that a row is more than one small write would carry.
         GameRecord g = Game("2026-12-09T04:00:00", 0);
         g.slotA = std::string(3000, 'a' + static_cast<char>(first / kRows));
+        SystemFiles system;
         for (uint32_t i = 0; i < kRows; ++i) {
             g.actions = first + i;
-            ASSERT_EQ(Win32HistoryFiles().AppendRow(HistoryPath(), HistoryRow(g)), 0u);
+            ASSERT_EQ(system.AppendRow(HistoryPath(), HistoryHead(), HistoryRow(g)), 0u);
         }
     };
     std::thread one(writer, kRows), two(writer, 2 * kRows);

@@ -5,11 +5,11 @@
 #include <string>
 
 #include "app/res/resource.h"
-#include "history/game_history.h"
-#include "history/report_path.h"
-#include "history/text_file.h"
+#include "history/program_history.h"
 #include "link/link.h"
+#include "report/report_path.h"
 #include "tests/unit/fake_os.h"
+#include "util/files.h"
 
 using MainWindowTest = MeterTest;
 
@@ -49,13 +49,13 @@ TEST_F(MainWindowTest, GameHistoryOpensTheReportWrittenFirstWhenMissing) {
     dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY | 0x3);
     EXPECT_EQ(os.opened, std::vector<std::string>{path});
     std::string page;
-    ASSERT_TRUE(ReadWholeFile(path, 1u << 20, page));
+    ASSERT_EQ(TheFiles().ReadWhole(path, 1u << 20, &page), 0u);
     EXPECT_NE(page.find("No games yet."), std::string::npos);
 
-    ASSERT_TRUE(WriteWholeFile(path, "kept"));
+    ASSERT_EQ(TheFiles().WriteWhole(path, "kept", Existing::kReplace), 0u);
     dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
     EXPECT_EQ(os.opened, (std::vector<std::string>{path, path}));
-    ASSERT_TRUE(ReadWholeFile(path, 1u << 20, page));
+    ASSERT_EQ(TheFiles().ReadWhole(path, 1u << 20, &page), 0u);
     EXPECT_EQ(page, "kept") << "a report already there is opened as it is";
     ::DeleteFileA(path.c_str());
 }

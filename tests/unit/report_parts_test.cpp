@@ -1,17 +1,15 @@
-// The report's parts on their own: escaping, number formats, the moving average, one game's chart
-// drawn to the pixel, and whole files written and read.
+// The report's parts on their own: escaping, number formats, the moving average, and one game's chart
+// drawn to the pixel.
 #include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "history/game_chart.h"
-#include "history/html.h"
-#include "history/report_data.h"
-#include "history/report_stats.h"
-#include "history/text_file.h"
+#include "report/escape.h"
+#include "report/formats.h"
+#include "report/game_chart.h"
+#include "report/plausible.h"
+#include "report/report_stats.h"
 #include "tests/unit/page_reader.h"
 
 namespace {
@@ -168,33 +166,4 @@ TEST(GameChart, ALongGameStaysWithinOnePointAPixel) {
     EXPECT_EQ(Count(recent[0], ","), 745u) << "one point a column";
     EXPECT_LT(svg.size(), 40000u);
     EXPECT_EQ(Texts(svg, "xlabel"), (std::vector<std::string>{"0", "120", "240", "360", "480", "600", "720"}));
-}
-
-TEST(TextFile, WritesWholeThroughMissingFoldersAndReadsBackWithinALimit) {
-    char temp[MAX_PATH];
-    ASSERT_GT(::GetTempPathA(MAX_PATH, temp), 0u);
-    std::string root = std::string(temp) + "cadro-report-test-" + std::to_string(::GetCurrentProcessId());
-    std::string path = root + "\\Vorkel\\app\\report.html";
-    EXPECT_FALSE(FileExists(path));
-    std::string bytes;
-    EXPECT_FALSE(ReadWholeFile(path, 100, bytes));
-
-    std::string page(300000, 'p');
-    page[1] = '\0';
-    ASSERT_TRUE(WriteWholeFile(path, page));
-    EXPECT_TRUE(FileExists(path));
-    EXPECT_FALSE(FileExists(path + ".new"));
-    ASSERT_TRUE(ReadWholeFile(path, page.size(), bytes));
-    EXPECT_EQ(bytes, page);
-    ASSERT_TRUE(WriteWholeFile(path, "short"));
-    ASSERT_TRUE(ReadWholeFile(path, 5, bytes));
-    EXPECT_EQ(bytes, "short");
-    EXPECT_FALSE(ReadWholeFile(path, 4, bytes));
-    EXPECT_EQ(bytes, "");
-    EXPECT_FALSE(FileExists(root + "\\Vorkel\\app")) << "a folder is no file";
-
-    ::DeleteFileA(path.c_str());
-    ::RemoveDirectoryA((root + "\\Vorkel\\app").c_str());
-    ::RemoveDirectoryA((root + "\\Vorkel").c_str());
-    ::RemoveDirectoryA(root.c_str());
 }

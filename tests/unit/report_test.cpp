@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "history/report.h"
-#include "history/report_data.h"
+#include "report/plausible.h"
+#include "report/report.h"
 #include "tests/unit/page_reader.h"
 #include "tools/bench/crafted_games.h"
 

@@ -9,29 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "history/files.h"
-#include "history/recorder.h"
 #include "history/store.h"
+#include "measure/game_recorder.h"
 #include "tools/bench/clock.h"
 #include "tools/bench/stats.h"
+#include "util/files.h"
 
 namespace {
 
-// The real files, in a folder of the bench's own.
-class BenchFiles final : public HistoryFiles {
+// The system's files, with a folder of the bench's own for the data folder.
+class BenchFiles final : public SystemFiles {
 public:
     explicit BenchFiles(std::string folder) : m_folder(std::move(folder)) {}
     std::string DataFolder() override { return m_folder; }
-    uint32_t MakeFolder(const std::string& p) override { return Win32HistoryFiles().MakeFolder(p); }
-    uint32_t AppendRow(const std::string& p, const std::string& row) override {
-        return Win32HistoryFiles().AppendRow(p, row);
-    }
-    uint32_t WriteWhole(const std::string& p, const std::string& t) override { return Win32HistoryFiles().WriteWhole(p, t); }
-    uint32_t Rename(const std::string& f, const std::string& t) override { return Win32HistoryFiles().Rename(f, t); }
-    uint32_t List(const std::string& f, const char* p, std::vector<std::string>* n) override {
-        return Win32HistoryFiles().List(f, p, n);
-    }
-    uint32_t Remove(const std::string& p) override { return Win32HistoryFiles().Remove(p); }
 
 private:
     std::string m_folder;
@@ -132,7 +122,7 @@ int main(int argc, char** argv) {
     std::string folder = std::string(temp) + "cadro-history-bench-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
     BenchFiles files(folder);
-    SetHistoryFiles(&files);
+    SetFiles(&files);
 
     const uint64_t kTenHours = 10ull * 3600 * 1000;
     double offMean = 0, onMean = 0;
@@ -161,7 +151,7 @@ int main(int argc, char** argv) {
         Row("End of a 5-hour game (4096 samples), 1000 timelines kept so each save prunes, games",
             EndCosts(store, games, 5 * 3600));
     }
-    SetHistoryFiles(nullptr);
+    SetFiles(nullptr);
     RemoveTree(folder);
     return 0;
 }

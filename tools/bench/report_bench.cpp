@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "history/csv.h"
-#include "history/report.h"
-#include "history/report_file.h"
-#include "history/text_file.h"
+#include "report/report.h"
+#include "report/report_file.h"
 #include "tools/bench/clock.h"
 #include "tools/bench/crafted_games.h"
 #include "tools/bench/stats.h"
+#include "util/files.h"
 
 namespace {
 
@@ -44,11 +44,12 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < games.size(); ++i) {
         if (i + kChartGames >= games.size()) {
             games[i].timeline = TimelineName(games[i].started, 1);
-            WriteWholeFile(folder + "\\timelines\\" + games[i].timeline, TimelineText(CraftedTimeline(games[i])));
+            TheFiles().WriteWhole(folder + "\\timelines\\" + games[i].timeline, TimelineText(CraftedTimeline(games[i])),
+                                  Existing::kReplace);
         }
         history += HistoryRow(games[i]);
     }
-    WriteWholeFile(folder + "\\history.csv", history);
+    TheFiles().WriteWhole(folder + "\\history.csv", history, Existing::kReplace);
 
     std::vector<double> seconds;
     bool written = true;

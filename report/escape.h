@@ -1,0 +1,14 @@
+// Text made safe for an HTML page.
+// Texts come from game memory and files: any bytes. Escaping leaves no markup of theirs in the page, and
+// bytes that are not UTF-8 or are control characters become U+FFFD, so the page stays valid UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Appends text escaped for an element's content or a quoted attribute, at most maxChars characters of it
+// (an ellipsis marks a cut).
+void AppendEscaped(std::string& out, std::string_view text, size_t maxChars = SIZE_MAX);
+std::string Escaped(std::string_view text, size_t maxChars = SIZE_MAX);

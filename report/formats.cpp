@@ -1,0 +1,34 @@
+#include "report/formats.h"
+
+#include <charconv>
+#include <cstdio>
+
+void AppendInt(std::string& out, int64_t value) {
+    char digits[24];
+    auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+}
+
+std::string Clock(uint32_t seconds) {
+    char text[32];
+    uint32_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+    if (h)
+        std::snprintf(text, sizeof text, "%u:%02u:%02u", h, m, s);
+    else
+        std::snprintf(text, sizeof text, "%u:%02u", m, s);
+    return text;
+}
+
+std::string Duration(uint64_t seconds) {
+    char text[48];
+    unsigned long long h = seconds / 3600, m = seconds / 60 % 60;
+    if (h)
+        std::snprintf(text, sizeof text, "%llu h %02llu min", h, m);
+    else if (m)
+        std::snprintf(text, sizeof text, "%llu min", m);
+    else
+        std::snprintf(text, sizeof text, "%llu s", static_cast<unsigned long long>(seconds));
+    return text;
+}
+
+std::string Games(size_t count) { return std::to_string(count) + (count == 1 ? " game" : " games"); }

@@ -1,0 +1,25 @@
+// The game report, report.html: one self-contained page (inline CSS and SVG, no script, nothing fetched)
+// made from the history. At the top the games played, the time played, the average APM of the last 10
+// games against the 10 before and the best game; then the trend of the last 200 games, the table of the
+// last 100 and a chart of each of the last 20. Whatever the history holds the page stays under 2 MB:
+// records are checked (plausible.h), texts escaped and cut, and charts bounded by their width.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "history/record.h"
+
+constexpr size_t kTableGames = 100;
+constexpr size_t kChartGames = 20;
+constexpr size_t kMaxReportBytes = 2u << 20;
+
+// A game's timeline; no samples when it has none or it cannot be read.
+using SampleSource = std::function<std::vector<Sample>(const GameRecord&)>;
+
+// The whole page. games: the history as read, oldest first. samples is asked only for the games that get
+// a chart, newest first. writtenAt: the local time the page is written, shown as given.
+std::string ReportHtml(const std::vector<GameRecord>& games, const SampleSource& samples,
+                       const std::string& writtenAt);
