@@ -19,6 +19,12 @@ missing() {
 }
 mapfile -t need < <(missing "${PKGS[@]}")
 mapfile -t want < <(missing "${OPTIONAL[@]}")
+# A wanted package that could not be installed is tried again a day later, not on every run.
+tried=/var/tmp/cadro-setup.optional-failed
+if [ ${#want[@]} -gt 0 ] && [ -n "$(find "$tried" -mmin -1440 2>/dev/null)" ]; then
+    echo "setup: ${want[*]} could not be installed earlier today; not tried again" >&2
+    want=()
+fi
 [ ${#need[@]} -eq 0 ] && [ ${#want[@]} -eq 0 ] && exit 0
 
 SUDO=""
@@ -36,5 +42,6 @@ $SUDO apt-get update -qq || $SUDO apt-get update -qq ||
 [ ${#need[@]} -eq 0 ] || apt_install "${need[@]}"
 if [ ${#want[@]} -gt 0 ] && ! apt_install "${want[@]}" 2>/dev/null; then
     echo "setup: ${want[*]} could not be installed; the 32-bit release will not be run under Wine" >&2
+    touch "$tried" 2>/dev/null || true
 fi
 exit 0
