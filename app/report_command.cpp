@@ -9,10 +9,9 @@
 
 void OpenGameReport() {
     std::string path = ReportPath();
-    if (path.empty())
-        return;
-    // Normally written after every saved game; before the first one it says how to get one.
-    if (!TheFiles().Exists(path))
-        WriteProgramReport();
-    TheOs().OpenDocument(path.c_str());
+    // Normally written after every saved game; before the first one it says how to get one. A report that
+    // cannot be had or opened is heard, not shown: no box comes up over the game.
+    bool there = !path.empty() && (TheFiles().Exists(path) || WriteProgramReport());
+    if (!there || !TheOs().OpenDocument(path.c_str()))
+        TheOs().WarningSound();
 }

@@ -1,6 +1,6 @@
 // The window menu's "Game history...": the report in the user's default browser.
 #pragma once
 
-// Writes the report first when it is missing, then asks the shell to open it; nothing when its place is
-// unknown.
+// Writes the report first when it is missing, then asks the shell to open it. When its place is unknown, it
+// cannot be written or the shell does not take it, plays the warning sound instead.
 void OpenGameReport();

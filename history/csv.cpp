@@ -5,12 +5,18 @@
 #include "history/csv.h"
 
 #include <cstdio>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <iterator>
 #include <limits>
 
 namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr size_t kColumns = 14;
+// Far longer than any row written (texts from the game are short); a longer line is not read.
+constexpr size_t kLongestRow = 64u << 10;
 constexpr char kDateTimePattern[] = "####-##-##T##:##:##";
 constexpr char kNamePattern[] = "####-##-##_##-##-##";
 constexpr size_t kPatternLength = sizeof kDateTimePattern - 1;
@@ -27,9 +33,18 @@ bool Matches(const std::string& text, size_t at, const char* pattern, size_t len
     return true;
 }
 
+// Starts a text that a spreadsheet would run as a formula (a line end is written as a space, so never
+// starts one). A quote mark before it makes the cell text; a text that starts with a quote mark gets one
+// too, so a reader can take exactly one off.
+bool NeedsTextMark(const std::string& text) {
+    return !text.empty() && text[0] != '\0' && std::strchr("=+-@\t'", text[0]) != nullptr;
+}
+
 std::string Field(const std::string& text) {
     std::string field;
-    bool quote = false;
+    bool quote = NeedsTextMark(text);
+    if (quote)
+        field += '\'';
     for (char c : text) {
         if (c == '\r' || c == '\n')
             c = ' ';
@@ -76,19 +91,28 @@ bool SplitFields(const std::string& line, std::vector<std::string>* fields) {
     }
 }
 
-// Each line without its line end, the byte-order mark taken off the first.
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
+// Calls line(text) for each line without its line end, the byte-order mark taken off the first, reusing one
+// string so that a file of many lines costs no more memory than its longest. A line longer than longest is
+// passed on as a single "\"" (which never parses) without being copied. Every CR before a line's end is part
+// of the line end: a row torn between its CR and LF, then repaired, ends "\r\r\n".
+template <typename Line>
+void EachLine(const std::string& text, size_t longest, Line line) {
+    std::string buffer;
     size_t at = text.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
     while (at < text.size()) {
         size_t end = text.find('\n', at);
         if (end == std::string::npos)
             end = text.size();
-        size_t stop = end > at && text[end - 1] == '\r' ? end - 1 : end;
-        lines.push_back(text.substr(at, stop - at));
+        size_t stop = end;
+        while (stop > at && text[stop - 1] == '\r')
+            --stop;
+        if (stop - at > longest)
+            buffer.assign(1, '"');
+        else
+            buffer.assign(text, at, stop - at);
+        line(buffer);
         at = end + 1;
     }
-    return lines;
 }
 
 template <typename T>
@@ -111,6 +135,11 @@ bool Number(const std::string& text, T* value) {
     return true;
 }
 
+// A text field as it was before Field marked it; a file written before the mark reads the same.
+std::string Text(const std::string& field) {
+    return field.size() >= 2 && field[0] == '\'' && NeedsTextMark(field.substr(1)) ? field.substr(1) : field;
+}
+
 bool ParseRow(const std::vector<std::string>& f, GameRecord* game) {
     if (f.size() != kColumns || !IsStartTime(f[0]))
         return false;
@@ -119,9 +148,9 @@ bool ParseRow(const std::vector<std::string>& f, GameRecord* game) {
         !Number(f[4], &game->peakApm) || !Number(f[5], &game->peakSeconds) || !Number(f[6], &game->limit) ||
         !Number(f[7], &game->secondsBelow) || !Number(f[8], &game->alerts) || !EndFromName(f[9], &game->end))
         return false;
-    game->slotA = f[10];
-    game->slotB = f[11];
-    game->slotC = f[12];
+    game->slotA = Text(f[10]);
+    game->slotB = Text(f[11]);
+    game->slotC = Text(f[12]);
     game->timeline = f[13];
     return game->timeline.empty() || IsTimelineName(game->timeline);
 }
@@ -146,16 +175,30 @@ std::string HistoryRow(const GameRecord& game) {
            Field(game.slotB) + ',' + Field(game.slotC) + ',' + Field(game.timeline) + "\r\n";
 }
 
-std::vector<GameRecord> ParseHistory(const std::string& text) {
-    std::vector<GameRecord> games;
+HistoryRows ReadHistory(const std::string& text, size_t mostGames) {
+    HistoryRows rows;
+    std::deque<GameRecord> games;
     std::vector<std::string> fields;
-    for (const std::string& line : Lines(text)) {
+    const std::string header = HistoryHeader().substr(0, HistoryHeader().size() - 2);
+    EachLine(text, kLongestRow, [&](const std::string& line) {
+        if (line.empty() || line == header)
+            return;
         GameRecord game;
-        if (SplitFields(line, &fields) && ParseRow(fields, &game))
-            games.push_back(game);
-    }
-    return games;
+        if (!SplitFields(line, &fields) || !ParseRow(fields, &game)) {
+            ++rows.unreadable;
+            return;
+        }
+        games.push_back(std::move(game));
+        if (games.size() > mostGames) {
+            games.pop_front();
+            ++rows.older;
+        }
+    });
+    rows.games.assign(std::make_move_iterator(games.begin()), std::make_move_iterator(games.end()));
+    return rows;
 }
+
+std::vector<GameRecord> ParseHistory(const std::string& text) { return ReadHistory(text, SIZE_MAX).games; }
 
 std::string TimelineText(const std::vector<Sample>& samples) {
     std::string text = "seconds,apm,recent\r\n";
@@ -177,13 +220,13 @@ std::string TimelineText(const std::vector<Sample>& samples) {
 std::vector<Sample> ParseTimeline(const std::string& text) {
     std::vector<Sample> samples;
     std::vector<std::string> fields;
-    for (const std::string& line : Lines(text)) {
+    EachLine(text, kLongestRow, [&](const std::string& line) {
         Sample s;
         if (!SplitFields(line, &fields) || fields.size() != 3 || !Number(fields[0], &s.seconds) ||
             !(fields[1].empty() || (Number(fields[1], &s.apm) && s.apm >= 0)) || !Number(fields[2], &s.recent))
-            continue;
+            return;
         samples.push_back(s);
-    }
+    });
     return samples;
 }
 

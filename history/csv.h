@@ -2,6 +2,7 @@
 // timeline file (one row a second). Readers skip what they cannot parse; they never fail a whole file.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,15 @@ std::string HistoryHeader();
 std::string HistoryRow(const GameRecord& game);
 // What a new history file starts with: the byte-order mark, then the header row.
 std::string HistoryHead();
+// What a history file holds: its newest rows that parse, oldest first, and how many rows were left out.
+// The header and blank lines are not rows. Memory stays bounded by mostGames and the longest row read,
+// whatever the file holds.
+struct HistoryRows {
+    std::vector<GameRecord> games;
+    size_t unreadable = 0;  // torn, foreign or overlong rows, skipped
+    size_t older = 0;       // rows that parse, older than the mostGames kept
+};
+HistoryRows ReadHistory(const std::string& text, size_t mostGames);
 // Every row of a history file that parses, oldest first; the header, torn and foreign rows are skipped.
 std::vector<GameRecord> ParseHistory(const std::string& text);
 

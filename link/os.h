@@ -44,9 +44,13 @@ public:
     virtual void KeepOverlayOnTop() = 0;
     // Plays a .wav file synchronously (SND_FILENAME | SND_NOWAIT | SND_NOSTOP); nothing for "".
     virtual void PlaySoundFile(const char* path) = 0;
-    // Asks the shell to open a file with the user's program for its kind (ShellExecute "open"); true when
-    // the shell took the request, which says nothing of how that program fares with it.
+    // Asks the shell to open a file with the user's program for its kind (ShellExecuteEx "open"); true when
+    // the shell took the request, which says nothing of how that program fares with it. The shell shows no
+    // box of its own when it fails (SEE_MASK_FLAG_NO_UI): the caller decides what the user hears.
     virtual bool OpenDocument(const char* path) = 0;
+    // The system's warning sound (MessageBeep MB_ICONWARNING): how a command chosen from the window's menu
+    // says that it failed, without a box.
+    virtual void WarningSound() = 0;
 };
 
 // The seam in use: the Win32 one unless a test installed another.

@@ -1,7 +1,9 @@
 #include <windows.h>
 #include <mmsystem.h>
+#include <shellapi.h>
 
 #include <cstring>
+#include <string>
 
 #include "frame/system_library.h"
 #include "hook/ravik.h"
@@ -70,13 +72,22 @@ public:
     }
 
     bool OpenDocument(const char* path) override {
-        using Execute = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
-        static const Execute execute = SystemFunction<Execute>("shell32.dll", "ShellExecuteW");
+        using Execute = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+        static const Execute execute = SystemFunction<Execute>("shell32.dll", "ShellExecuteExW");
         if (!execute || !path)
             return false;
-        HINSTANCE result = execute(nullptr, L"open", Utf8ToWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-        return reinterpret_cast<INT_PTR>(result) > 32;
+        std::wstring file = Utf8ToWide(path);
+        SHELLEXECUTEINFOW info = {};
+        info.cbSize = sizeof info;
+        // The shell's own error box would come up over the game; a failure is the caller's to tell.
+        info.fMask = SEE_MASK_FLAG_NO_UI;
+        info.lpVerb = L"open";
+        info.lpFile = file.c_str();
+        info.nShow = SW_SHOWNORMAL;
+        return execute(&info) != FALSE;
     }
+
+    void WarningSound() override { ::MessageBeep(MB_ICONWARNING); }
 };
 
 Win32Os g_win32Os;

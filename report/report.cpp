@@ -114,10 +114,27 @@ void AppendCharts(std::string& out, const std::vector<GameRecord>& games, const 
     out += "</section>\n";
 }
 
+// So that the games counted here never silently disagree with the rows of history.csv.
+void AppendLeftOut(std::string& out, size_t unreadable, size_t older) {
+    if (unreadable == 0 && older == 0)
+        return;
+    out += "<section class=\"empty\" id=\"left-out\">\n";
+    if (unreadable > 0) {
+        out += "<p class=\"unreadable\" data-rows=\"" + std::to_string(unreadable) + "\">" +
+               std::to_string(unreadable) + (unreadable == 1 ? " row" : " rows") +
+               " of history.csv could not be read and " + (unreadable == 1 ? "is" : "are") + " left out.</p>\n";
+    }
+    if (older > 0) {
+        out += "<p class=\"older\" data-rows=\"" + std::to_string(older) + "\">The " + Games(older) +
+               " before these are left out: the page is made from the newest games only.</p>\n";
+    }
+    out += "</section>\n";
+}
+
 }  // namespace
 
 std::string ReportHtml(const std::vector<GameRecord>& history, const SampleSource& samples,
-                       const std::string& writtenAt) {
+                       const std::string& writtenAt, const LeftOut& leftOut) {
     std::vector<GameRecord> games = PlausibleGames(history);
     std::string out;
     out.reserve(256 * 1024);
@@ -125,6 +142,7 @@ std::string ReportHtml(const std::vector<GameRecord>& history, const SampleSourc
     out += "<p class=\"written\">Written ";
     AppendEscaped(out, writtenAt, 40);
     out += "</p>\n";
+    AppendLeftOut(out, leftOut.unreadable + (history.size() - games.size()), leftOut.older);
     if (games.empty()) {
         out += kNoGames;
     } else {

@@ -19,7 +19,14 @@ constexpr size_t kMaxReportBytes = 2u << 20;
 // A game's timeline; no samples when it has none or it cannot be read.
 using SampleSource = std::function<std::vector<Sample>(const GameRecord&)>;
 
+// The rows of history.csv not among the games, which the page says it leaves out.
+struct LeftOut {
+    size_t unreadable = 0;  // rows that could not be read
+    size_t older = 0;       // games older than those read
+};
+
 // The whole page. games: the history as read, oldest first. samples is asked only for the games that get
-// a chart, newest first. writtenAt: the local time the page is written, shown as given.
+// a chart, newest first. writtenAt: the local time the page is written, shown as given. Games that are not
+// plausible are left out as unreadable rows.
 std::string ReportHtml(const std::vector<GameRecord>& games, const SampleSource& samples,
-                       const std::string& writtenAt);
+                       const std::string& writtenAt, const LeftOut& leftOut = {});

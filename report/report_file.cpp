@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <new>
+
 #include "history/csv.h"
 #include "history/program_history.h"
 #include "report/report.h"
@@ -13,15 +15,15 @@ namespace {
 
 constexpr size_t kMostHistoryBytes = 64u << 20;
 constexpr size_t kMostTimelineBytes = 16u << 20;
+// Decades of games; only the newest are kept, so that a hostile history cannot take all the memory.
+constexpr size_t kMostGames = 50000;
 
-}  // namespace
-
-bool WriteReportFile(const std::string& reportPath, const std::string& historyPath,
-                     const std::string& timelineFolder, const std::string& writtenAt) {
+bool WriteReport(const std::string& reportPath, const std::string& historyPath, const std::string& timelineFolder,
+                 const std::string& writtenAt) {
     Files& files = TheFiles();
     std::string text;
     uint32_t error = files.ReadWhole(historyPath, kMostHistoryBytes, &text);
-    // A history held by another program must not be reported as no games at all.
+    // A history held by another program, too long or failing must not be reported as no games at all.
     if (error != 0 && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
         return false;
     auto samples = [&files, &timelineFolder](const GameRecord& game) {
@@ -32,8 +34,22 @@ bool WriteReportFile(const std::string& reportPath, const std::string& historyPa
             return std::vector<Sample>();
         return ParseTimeline(timeline);
     };
-    std::string page = ReportHtml(ParseHistory(text), samples, writtenAt);
+    HistoryRows rows = ReadHistory(text, kMostGames);
+    std::string().swap(text);
+    std::string page = ReportHtml(rows.games, samples, writtenAt, LeftOut{rows.unreadable, rows.older});
     return files.WriteWhole(reportPath, page, Existing::kReplace) == 0;
+}
+
+}  // namespace
+
+bool WriteReportFile(const std::string& reportPath, const std::string& historyPath,
+                     const std::string& timelineFolder, const std::string& writtenAt) {
+    // Called from the window's menu: running out of memory fails the call, it does not unwind the message loop.
+    try {
+        return WriteReport(reportPath, historyPath, timelineFolder, writtenAt);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 bool WriteProgramReport() {

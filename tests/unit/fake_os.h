@@ -58,11 +58,13 @@ public:
     int closeCalls = 0;
     std::vector<uint32_t> reads;  // addresses, in order
     std::vector<std::string> opened;  // documents asked to be opened
+    int warnings = 0;                 // warning sounds played
 
     // --- conditions ---
     uint32_t base = 0;
     uint64_t clock = 0;
     uint64_t processEndsAt = UINT64_MAX;
+    bool documentFails = false;  // the shell refuses every document
     bool waitFails = false;
     bool readsFail = false;
     HWND gameWindow = reinterpret_cast<HWND>(0x1234);
@@ -107,8 +109,9 @@ public:
     }
     bool OpenDocument(const char* path) override {
         opened.emplace_back(path);
-        return true;
+        return !documentFails;
     }
+    void WarningSound() override { ++warnings; }
 
     // Drops what the program did so far: a long run's records would otherwise be the memory that grows.
     void Forget();

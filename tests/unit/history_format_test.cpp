@@ -2,7 +2,10 @@
 // file names.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "history/csv.h"
+#include "tests/unit/allocation_meter.h"
 #include "util/files.h"
 
 namespace {
@@ -105,6 +108,115 @@ TEST(HistoryFormat, TextsAreQuotedAsSpreadsheetsReadThem) {
     }
 }
 
+TEST(HistoryFormat, TextsASpreadsheetWouldRunAreWrittenAsTextAndReadBackAsThePlayersOwn) {
+    struct Case {
+        const char* text;
+        const char* field;  // as written
+    };
+    const Case cases[] = {
+        {"=1+2", "\"'=1+2\""},
+        {"+SUM(A1)", "\"'+SUM(A1)\""},
+        {"-2+3", "\"'-2+3\""},
+        {"@cmd", "\"'@cmd\""},
+        {"\tx", "\"'\tx\""},
+        {"=HYPERLINK(\"x\",\"y\")", "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\""},
+        {"'quoted", "\"''quoted\""},  // a text's own quote mark is not taken for the one written
+        {"''", "\"'''\""},
+        {"'", "\"''\""},
+        {"a=1", "a=1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        GameRecord g = AGame();
+        g.slotA = c.text;
+        g.slotC = c.text;
+        std::string row = HistoryRow(g);
+        EXPECT_NE(row.find(std::string(",") + c.field + ",Lost Temple,"), std::string::npos) << row;
+        std::vector<GameRecord> back = ParseHistory(row);
+        ASSERT_EQ(back.size(), 1u);
+        EXPECT_EQ(back[0].slotA, c.text);
+        EXPECT_EQ(back[0].slotC, c.text);
+    }
+    // A line end is written as a space, which starts no formula.
+    GameRecord g = AGame();
+    g.slotA = "\r=1";
+    EXPECT_NE(HistoryRow(g).find(", =1,"), std::string::npos);
+    // A file written before texts were marked reads as it always did.
+    const char* const old[] = {"=1+2", "-2", "@cmd", "'quoted", "'", "x'"};
+    for (const char* text : old) {
+        std::string row = "2026-12-09T04:12:33,1234,187,3594,412,3723,-5,42,7,F8,Player," + std::string(text) +
+                          ",Melee,\r\n";
+        std::vector<GameRecord> back = ParseHistory(row);
+        ASSERT_EQ(back.size(), 1u) << text;
+        EXPECT_EQ(back[0].slotB, text);
+    }
+}
+
+TEST(HistoryFormat, ARowTornBetweenItsCarriageReturnAndLineFeedKeepsItsLastFieldWhole) {
+    GameRecord g = AGame();
+    std::string row = HistoryRow(g);
+    std::string file = HistoryHead() + row.substr(0, row.size() - 1);  // "...csv\r"
+    file += AppendedText(file.size(), file.back(), HistoryHead(), row);
+    HistoryRows rows = ReadHistory(file, 10);
+    ASSERT_EQ(rows.games.size(), 2u);
+    EXPECT_EQ(rows.unreadable, 0u);
+    ExpectSame(rows.games[0], g);
+    ExpectSame(rows.games[1], g);
+    // The same for a row whose last field is empty, and for a CR with nothing after it at the end.
+    g.timeline = "";
+    row = HistoryRow(g);
+    std::string cut = row.substr(0, row.size() - 1);
+    std::vector<GameRecord> back = ParseHistory(cut + "\r\n" + cut);
+    ASSERT_EQ(back.size(), 2u);
+    ExpectSame(back[0], g);
+    ExpectSame(back[1], g);
+}
+
+TEST(HistoryFormat, AHistoryReadKeepsTheNewestRowsAndCountsWhatItLeftOut) {
+    std::string file = HistoryHead();
+    for (int i = 0; i < 7; ++i) {
+        GameRecord g = AGame();
+        g.apm = i;
+        file += HistoryRow(g);
+        if (i % 3 == 0)
+            file += "2026-12-09T04:12:33,torn\r\n\r\n\n";  // a torn row, and blank lines that are no rows
+    }
+    file += std::string(100u << 10, 'x') + "\r\n";  // a line longer than any row
+    HistoryRows rows = ReadHistory(file, 4);
+    EXPECT_EQ(rows.unreadable, 4u);
+    EXPECT_EQ(rows.older, 3u);
+    ASSERT_EQ(rows.games.size(), 4u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(rows.games[i].apm, i + 3);
+    EXPECT_EQ(ReadHistory(file, SIZE_MAX).games.size(), 7u);
+}
+
+TEST(HistoryFormat, AHostileHistoryIsReadInBoundedMemory) {
+    const std::string row = HistoryRow(AGame());
+    const std::string hostile[] = {
+        std::string(16u << 20, '\n'),                 // millions of empty lines
+        std::string(8u << 20, ',') + "\r\n",          // one line of millions of fields
+        "\"" + std::string(16u << 20, 'a') + "\"\r\n",  // one huge field
+    };
+    for (const std::string& text : hostile) {
+        std::string file = row + text + row;
+        ResetAllocationPeak();
+        HistoryRows rows = ReadHistory(file, 100);
+        EXPECT_LT(AllocationPeakAbove(), 1u << 20) << text.size();
+        EXPECT_EQ(rows.games.size(), 2u);
+    }
+    // Many rows that parse keep only the newest asked for.
+    std::string many;
+    many.reserve(row.size() * 200000);
+    for (int i = 0; i < 200000; ++i)
+        many += row;
+    ResetAllocationPeak();
+    HistoryRows rows = ReadHistory(many, 1000);
+    EXPECT_LT(AllocationPeakAbove(), 1000 * (sizeof(GameRecord) + 256) + (1u << 20));
+    EXPECT_EQ(rows.games.size(), 1000u);
+    EXPECT_EQ(rows.older, 199000u);
+}
+
 TEST(HistoryFormat, RowsReadBackWholeAtTheLimitsOfTheirNumbers) {
     GameRecord g = AGame();
     g.lengthSeconds = UINT32_MAX;
@@ -170,12 +282,15 @@ TEST(HistoryFormat, AnAppendRepairsATornLastRowAndStartsANewFileWithItsHeader) {
         std::vector<GameRecord> back = ParseHistory(next);
         ASSERT_GE(back.size(), 1u) << cut;
         ASSERT_LE(back.size(), 2u) << cut;
+        if (cut >= file.size() - 2) {
+            EXPECT_EQ(back.size(), 2u) << cut;
+        }
         ExpectSame(back.back(), AGame());
         if (back.size() == 2) {
-            // Only the whole row without its line end reads, or one cut after the last comma: every
-            // field but the timeline, which is then empty.
+            // Only the whole row without its line end (or cut before its LF) reads, or one cut after the
+            // last comma: every field but the timeline, which is then empty.
             GameRecord expected = AGame();
-            if (cut != file.size() - 2)
+            if (cut < file.size() - 2)
                 expected.timeline = "";
             ExpectSame(back[0], expected);
         }

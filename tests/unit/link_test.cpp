@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "app/res/resource.h"
 #include "link/link.h"
+#include "link/os.h"
 #include "tests/unit/fake_os.h"
 
 class LinkTest : public MeterTest {
@@ -186,4 +188,32 @@ TEST_F(LinkTest, PumpDrainsOnlyTheMainWindowAndNeverWaits) {
     EXPECT_TRUE(::PeekMessageA(&msg, other, WM_USER + 5, WM_USER + 5, PM_REMOVE)) << "other windows' messages stay";
     PumpMessages();  // nothing pending: returns at once
     ::DestroyWindow(other);
+}
+
+namespace {
+
+// Every window the thread is about to make, refused: a box the shell brought up would be counted, not shown.
+int g_windowsRefused = 0;
+LRESULT CALLBACK RefuseWindows(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        ++g_windowsRefused;
+        return 1;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+TEST(SystemOs, OpeningAMissingDocumentFailsWithoutABox) {
+    Os& os = TheOs();
+    HHOOK hook = ::SetWindowsHookExW(WH_CBT, RefuseWindows, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    char folder[MAX_PATH];
+    ASSERT_NE(::GetTempPathA(MAX_PATH, folder), 0u);
+    std::string missing = std::string(folder) + "cadro-no-such-report-\xC3\xA9.html";
+    ::DeleteFileA(missing.c_str());
+    bool opened = os.OpenDocument(missing.c_str());
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(g_windowsRefused, 0) << "the shell made a window of its own";
 }

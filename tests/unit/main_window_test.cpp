@@ -57,6 +57,31 @@ TEST_F(MainWindowTest, GameHistoryOpensTheReportWrittenFirstWhenMissing) {
     EXPECT_EQ(os.opened, (std::vector<std::string>{path, path}));
     ASSERT_EQ(TheFiles().ReadWhole(path, 1u << 20, &page), 0u);
     EXPECT_EQ(page, "kept") << "a report already there is opened as it is";
+    EXPECT_EQ(os.warnings, 0);
+    ::DeleteFileA(path.c_str());
+}
+
+TEST_F(MainWindowTest, GameHistoryThatCannotBeWrittenOrOpenedIsHeardNotShown) {
+    std::string path = ReportPath();
+    ::DeleteFileA(path.c_str());
+    const size_t logged = Log().size();
+    // No report and none can be written: nothing is opened, the warning sounds, and no box comes up.
+    historyFiles.Fail("WriteWhole", ERROR_DISK_FULL, 1);
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
+    EXPECT_TRUE(os.opened.empty());
+    EXPECT_EQ(os.warnings, 1);
+    EXPECT_FALSE(TheFiles().Exists(path));
+    // Written, but the shell refuses it.
+    os.documentFails = true;
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
+    EXPECT_EQ(os.opened, std::vector<std::string>{path});
+    EXPECT_EQ(os.warnings, 2);
+    // Opened: nothing to hear.
+    os.documentFails = false;
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
+    EXPECT_EQ(os.opened.size(), 2u);
+    EXPECT_EQ(os.warnings, 2);
+    EXPECT_EQ(Log().size(), logged) << "no new line in the event log";
     ::DeleteFileA(path.c_str());
 }
 

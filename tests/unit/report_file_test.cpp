@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <new>
 #include <regex>
 #include <string>
 #include <vector>
@@ -82,18 +83,69 @@ TEST_F(ReportFileTest, AWriteThatFailsLeavesTheOldReportAndSaysSo) {
 TEST_F(ReportFileTest, AHistoryThatCannotBeReadLeavesTheOldReportAndSaysSo) {
     Keep(2);
     ASSERT_TRUE(Write());
-    std::string old = ReadWhole(Report());
-    int writes = files.Calls("WriteWhole");
-    files.Fail("ReadWhole", ERROR_SHARING_VIOLATION, 1);
-    EXPECT_FALSE(Write()) << "a history that is there is not read as no games";
-    EXPECT_EQ(files.Calls("WriteWhole"), writes) << "nothing was written";
+    const std::string old = ReadWhole(Report());
+    const int writes = files.Calls("WriteWhole");
+    // Held by another program, longer than the most read, failing on the disk, or refused: a history that
+    // is there is not read as no games.
+    for (uint32_t error : {ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION, ERROR_FILE_TOO_LARGE, ERROR_READ_FAULT,
+                           ERROR_CRC, ERROR_ACCESS_DENIED, ERROR_NOT_ENOUGH_MEMORY}) {
+        files.Fail("ReadWhole", error, 1);
+        EXPECT_FALSE(Write()) << error;
+        EXPECT_EQ(files.Calls("WriteWhole"), writes) << "nothing was written: " << error;
+    }
     // The same with the system's own refusal: another program holds history.csv, sharing nothing.
     HANDLE held = ::CreateFileA(History().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(Write());
     ::CloseHandle(held);
+    // Memory running out while the page is made fails the call the same way, and nothing escapes it.
+    struct Exhausted : FailingFiles {
+        using FailingFiles::FailingFiles;
+        uint32_t ReadWhole(const std::string&, size_t, std::string*) override { throw std::bad_alloc(); }
+    } exhausted(temp.path());
+    {
+        UseFiles useExhausted(&exhausted);
+        EXPECT_FALSE(Write());
+    }
     EXPECT_EQ(ReadWhole(Report()), old);
     EXPECT_EQ(files.Calls("WriteWhole"), writes);
+    ASSERT_TRUE(Write());
+    EXPECT_EQ(Cells(ReadWhole(Report()), "number"), (Strings{"2", "1"}));
+}
+
+TEST_F(ReportFileTest, AHostileHistoryMakesAPageOfItsGamesThatSaysWhatWasLeftOut) {
+    Keep(2);
+    std::string rows = ReadWhole(History());
+    GameRecord third = CraftedGames(3)[2];
+    third.timeline = "";
+    // Millions of empty lines, a huge field and torn rows around the two games.
+    std::string hostile = rows + std::string(8u << 20, '\n') + "\"" + std::string(4u << 20, 'a') + "\"\r\n" +
+                          "2026-12-09T04:12:33,torn\r\n" + HistoryRow(third);
+    WriteRaw(History(), hostile);
+    ASSERT_TRUE(Write());
+    std::string page = ReadWhole(Report());
+    EXPECT_EQ(Cells(page, "number"), (Strings{"3", "2", "1"}));
+    EXPECT_EQ(Attributes(page, "<p class=\"unreadable\"", "data-rows"), Strings{"2"});
+    EXPECT_NE(page.find("2 rows of history.csv could not be read and are left out."), std::string::npos);
+    EXPECT_EQ(Count(page, "<section"), Count(page, "</section>"));
+    EXPECT_LT(page.size(), 2u << 20);
+    // A whole history reads with nothing left out, and the page says nothing of it.
+    WriteRaw(History(), rows);
+    ASSERT_TRUE(Write());
+    EXPECT_EQ(Count(ReadWhole(Report()), "left-out"), 0u);
+}
+
+TEST_F(ReportFileTest, TextsASpreadsheetWouldRunShowAsThePlayersOwn) {
+    GameRecord g = CraftedGames(1)[0];
+    g.slotA = "=HYPERLINK(\"x\")";
+    g.slotB = "-Lost";
+    g.slotC = "'quoted";
+    g.timeline = "";
+    ASSERT_EQ(files.AppendRow(History(), HistoryHead(), HistoryRow(g)), 0u);
+    EXPECT_NE(ReadWhole(History()).find(",\"'=HYPERLINK(\"\"x\"\")\",\"'-Lost\",\"''quoted\","), std::string::npos);
+    ASSERT_TRUE(Write());
+    EXPECT_EQ(Texts(ReadWhole(Report()), "texts"),
+              Strings{"=HYPERLINK(&quot;x&quot;) \xC2\xB7 -Lost \xC2\xB7 &#39;quoted"});
 }
 
 TEST_F(ReportFileTest, ATimelineThatCannotBeReadIsChartedAsNone) {
