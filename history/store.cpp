@@ -28,6 +28,7 @@ std::string HistoryStore::Folder() const {
 
 uint32_t HistoryStore::Save(GameRecord record, std::vector<Sample> samples) {
     m_waiting.push_back({std::move(record), std::move(samples), false});
+    CapWaitingSamples();
     return SaveWaiting();
 }
 
@@ -43,8 +44,9 @@ uint32_t HistoryStore::SaveWaiting() {
         return error;
     while (!m_waiting.empty()) {
         Game& game = m_waiting.front();
-        if (uint32_t error = WriteTimeline(game, timelines))
-            return error;
+        // A timeline that cannot be written leaves the row's timeline empty; it is tried again only while
+        // the row waits too.
+        WriteTimeline(game, timelines);
         if (uint32_t error = files.AppendRow(folder + '\\' + kHistoryFileName, HistoryHead(), HistoryRow(game.record)))
             return error;
         m_waiting.pop_front();
@@ -85,6 +87,16 @@ uint32_t HistoryStore::WriteTimeline(Game& game, const std::string& timelines) {
     std::vector<Sample>().swap(game.samples);  // on disk now: a waiting row needs no more than itself
     Prune(timelines);
     return 0;
+}
+
+void HistoryStore::CapWaitingSamples() {
+    size_t kept = 0;
+    for (auto game = m_waiting.rbegin(); game != m_waiting.rend(); ++game) {
+        if (game->timelineWritten || game->samples.empty())
+            continue;
+        if (++kept > kWaitingTimelines)
+            std::vector<Sample>().swap(game->samples);
+    }
 }
 
 void HistoryStore::Prune(const std::string& timelines) {

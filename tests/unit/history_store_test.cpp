@@ -1,6 +1,7 @@
 // The history on disk, against real files in a temporary folder: the folders made on first use, rows
-// appended whole, a torn last row repaired, timelines written under a temporary name, the games that
-// could not be written kept and written later in order, and the timelines pruned oldest first.
+// appended whole, a torn last row repaired, timelines written under a temporary name, a row written
+// without the timeline that could not be, the games that could not be written kept (only the newest with
+// their samples) and written later in order, and the timelines pruned oldest first.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -129,9 +130,6 @@ TEST_F(HistoryStoreTest, EveryFailingCallKeepsTheGameAndLeavesNoPartOfIt) {
     };
     const Case cases[] = {
         {"MakeFolder", ERROR_ACCESS_DENIED, "history folder is read-only"},
-        {"WriteWhole", ERROR_DISK_FULL, "disk full"},
-        {"WriteWhole", ERROR_HANDLE_DISK_FULL, "disk full"},
-        {"WriteWhole", ERROR_WRITE_PROTECT, "history folder is read-only"},
         {"AppendRow", ERROR_LOCK_VIOLATION, "history file in use"},
         {"AppendRow", ERROR_DISK_FULL, "disk full"},
         {"AppendRow", ERROR_PATH_NOT_FOUND, "history folder not found"},
@@ -156,6 +154,52 @@ TEST_F(HistoryStoreTest, EveryFailingCallKeepsTheGameAndLeavesNoPartOfIt) {
     // Pruning that fails is no failure of the game.
     files.Fail("List", ERROR_ACCESS_DENIED);
     EXPECT_EQ(store.Save(Game("2026-12-09T04:00:00", ++actions), Samples(81)), 0u);
+}
+
+TEST_F(HistoryStoreTest, ATimelineThatCannotBeWrittenNeverHoldsBackItsRowOrTheNextOnes) {
+    const uint32_t errors[] = {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL, ERROR_WRITE_PROTECT, ERROR_ACCESS_DENIED};
+    uint32_t actions = 0;
+    for (uint32_t error : errors) {
+        SCOPED_TRACE(SaveFailure(error));
+        files.Fail("WriteWhole", error);
+        EXPECT_EQ(store.Save(Game("2026-12-09T04:00:00", ++actions), Samples(81)), 0u) << "the game is saved";
+        EXPECT_EQ(store.waiting(), 0u);
+        ASSERT_EQ(Rows().size(), actions);
+        EXPECT_EQ(Rows().back().actions, actions);
+        EXPECT_EQ(Rows().back().timeline, "") << "the row names no file";
+        EXPECT_TRUE(Names(Timelines()).empty()) << "no timeline, no temporary file";
+    }
+    files.Heal();
+    ASSERT_EQ(store.Save(Game("2026-12-09T05:00:00", ++actions), Samples(82)), 0u);
+    EXPECT_EQ(Rows().back().timeline, "2026-12-09_05-00-00.csv");
+    EXPECT_EQ(Names(Timelines()), std::vector<std::string>{"2026-12-09_05-00-00.csv"});
+}
+
+TEST_F(HistoryStoreTest, OnlyTheNewestWaitingGamesKeepTheirSamplesAndEveryRowIsWritten) {
+    files.Fail("WriteWhole", ERROR_DISK_FULL);
+    files.Fail("AppendRow", ERROR_SHARING_VIOLATION);
+    constexpr uint32_t kDropped = 3;
+    constexpr uint32_t kGames = kWaitingTimelines + kDropped;
+    for (uint32_t i = 0; i < kGames; ++i) {
+        char started[32];
+        std::snprintf(started, sizeof started, "2026-12-09T04:%02u:00", static_cast<unsigned>(i));
+        EXPECT_EQ(store.Save(Game(started, i), Samples(81 + i)), static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+    }
+    EXPECT_EQ(store.waiting(), kGames);
+    files.Heal();
+    ASSERT_EQ(store.SaveWaiting(), 0u);
+    std::vector<GameRecord> rows = Rows();
+    ASSERT_EQ(rows.size(), kGames) << "no row is lost";
+    for (uint32_t i = 0; i < kGames; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(rows[i].actions, i) << "in the order played";
+        if (i < kDropped) {
+            EXPECT_EQ(rows[i].timeline, "") << "the oldest waiting games gave up their samples";
+        } else {
+            ASSERT_NE(rows[i].timeline, "");
+            EXPECT_EQ(ParseTimeline(ReadWhole(Timelines() + "\\" + rows[i].timeline)).size(), 81 + i);
+        }
+    }
 }
 
 TEST_F(HistoryStoreTest, WithoutADataFolderTheGamesWait) {
