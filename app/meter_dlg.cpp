@@ -9,6 +9,7 @@
 #include "history/program_history.h"
 #include "link/os.h"
 #include "measure/overlay.h"
+#include "report/report_file.h"
 
 CMeterDlg::CMeterDlg(CWnd* parent) : CDialog(IDD, parent) {
     HINSTANCE instance = AfxGetInstanceHandle();
@@ -122,7 +123,8 @@ void CMeterDlg::OnDestroy() {
     TheOs().ClearOverlay();
     // The surface has no owner (an owner's minimise would hide it), so it goes here, after its clear.
     DestroyOverlaySurface();
-    SaveUnsavedGames();
+    if (SaveUnsavedGames())
+        WriteProgramReport();
     CDialog::OnDestroy();
 }
 

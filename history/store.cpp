@@ -49,6 +49,7 @@ uint32_t HistoryStore::SaveWaiting() {
         WriteTimeline(game, timelines);
         if (uint32_t error = files.AppendRow(folder + '\\' + kHistoryFileName, HistoryHead(), HistoryRow(game.record)))
             return error;
+        m_unreported = true;
         m_waiting.pop_front();
     }
     return 0;

@@ -29,6 +29,9 @@ public:
     uint32_t Save(GameRecord record, std::vector<Sample> samples);
     uint32_t SaveWaiting();
     size_t waiting() const { return m_waiting.size(); }
+    // True from a row written until Reported(): the report, written after that row, must be written again.
+    bool unreported() const { return m_unreported; }
+    void Reported() { m_unreported = false; }
     // The program's folder, "" when it cannot be known.
     std::string Folder() const;
     // Makes the program's folder, and the folders above it below the data folder, where missing: 0 or the
@@ -48,6 +51,7 @@ private:
 
     std::vector<std::string> m_folders;
     std::deque<Game> m_waiting;
+    bool m_unreported = false;
 };
 
 // Why a game could not be saved, for the log: "history file in use".

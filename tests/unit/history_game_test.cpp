@@ -216,6 +216,14 @@ TEST_F(HistoryGameTest, GamesNotSavedAreWrittenWhenTheProgramEnds) {
     std::vector<std::string> log = Log();
     EXPECT_EQ(std::count(log.begin(), log.end(), "Game not saved: disk full; kept to retry"), 2);
     EXPECT_TRUE(Rows().empty());
+    EXPECT_FALSE(Exists(Folder() + "\\report.html"));
     ::DestroyWindow(dlg->m_hWnd);  // the end of the program: its settings are saved, and its games
     EXPECT_EQ(Rows().size(), 2u);
+    // ... and the report, which now shows them.
+    std::string page = ReadWhole(Folder() + "\\report.html");
+    size_t figures = 0;
+    for (size_t at = page.find("<figure class=\"game\""); at != std::string::npos;
+         at = page.find("<figure class=\"game\"", at + 1))
+        ++figures;
+    EXPECT_EQ(figures, 2u);
 }
