@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <set>
 
 #include "history/csv.h"
 #include "util/files.h"
@@ -11,6 +12,7 @@ namespace {
 
 // Copies of one name tried when games started in the same second (two programs, or a clock set back).
 constexpr int kNameCopies = 100;
+constexpr size_t kMostHistoryBytes = 64u << 20;
 
 }  // namespace
 
@@ -47,9 +49,12 @@ uint32_t HistoryStore::SaveWaiting() {
         // A timeline that cannot be written leaves the row's timeline empty; it is tried again only while
         // the row waits too.
         WriteTimeline(game, timelines);
-        if (uint32_t error = files.AppendRow(folder + '\\' + kHistoryFileName, HistoryHead(), HistoryRow(game.record)))
+        std::string history = folder + '\\' + kHistoryFileName;
+        if (uint32_t error = files.AppendRow(history, HistoryHead(), HistoryRow(game.record)))
             return error;
         m_unreported = true;
+        if (game.timelineWritten)
+            Prune(history, timelines, game.record.timeline);
         m_waiting.pop_front();
     }
     return 0;
@@ -86,7 +91,6 @@ uint32_t HistoryStore::WriteTimeline(Game& game, const std::string& timelines) {
     game.record.timeline = name;
     game.timelineWritten = true;
     std::vector<Sample>().swap(game.samples);  // on disk now: a waiting row needs no more than itself
-    Prune(timelines);
     return 0;
 }
 
@@ -100,7 +104,7 @@ void HistoryStore::CapWaitingSamples() {
     }
 }
 
-void HistoryStore::Prune(const std::string& timelines) {
+void HistoryStore::Prune(const std::string& historyPath, const std::string& timelines, const std::string& newest) {
     Files& files = TheFiles();
     std::vector<std::string> names;
     if (files.List(timelines, "*.csv", &names) != 0)
@@ -109,10 +113,27 @@ void HistoryStore::Prune(const std::string& timelines) {
                 names.end());
     if (names.size() <= kKeptTimelines)
         return;
-    // The names begin with the date and time of the game, so their order is the games' order.
+    // The names are local start times, which a clock set back or the autumn hour puts out of order; the
+    // rows are in the order the games were saved. Files that no row names go first, in their names' order.
     std::sort(names.begin(), names.end());
-    for (size_t i = 0; i + kKeptTimelines < names.size(); ++i)
-        files.Remove(timelines + '\\' + names[i]);
+    std::set<std::string> unnamed(names.begin(), names.end());
+    std::vector<std::string> inRows;
+    std::string text;
+    if (files.ReadWhole(historyPath, kMostHistoryBytes, &text) == 0) {
+        for (const GameRecord& row : ParseHistory(text)) {
+            if (unnamed.erase(row.timeline))
+                inRows.push_back(row.timeline);
+        }
+    }
+    std::vector<std::string> order(unnamed.begin(), unnamed.end());
+    order.insert(order.end(), inRows.begin(), inRows.end());
+    size_t excess = names.size() - kKeptTimelines;
+    for (size_t i = 0; i < order.size() && excess > 0; ++i) {
+        if (order[i] == newest)
+            continue;
+        files.Remove(timelines + '\\' + order[i]);
+        --excess;
+    }
 }
 
 std::string SaveFailure(uint32_t error) {

@@ -3,7 +3,7 @@
 // newer one, so the rows keep the order the games were played in. A row whose timeline cannot be written
 // goes without it (its timeline column empty) rather than hold back the rows after it. Only the newest
 // kWaitingTimelines waiting games keep their samples in memory; older ones wait as their row alone. Rows are
-// never removed; timelines beyond kKeptTimelines are, oldest first.
+// never removed; timelines beyond kKeptTimelines are, those of the oldest rows first.
 #pragma once
 
 #include <cstddef>
@@ -47,7 +47,8 @@ private:
     uint32_t WriteTimeline(Game& game, const std::string& timelines);
     // Drops the samples of the oldest waiting games beyond kWaitingTimelines.
     void CapWaitingSamples();
-    void Prune(const std::string& timelines);
+    // Removes the oldest timelines beyond kKeptTimelines, never newest (the one just written).
+    void Prune(const std::string& historyPath, const std::string& timelines, const std::string& newest);
 
     std::vector<std::string> m_folders;
     std::deque<Game> m_waiting;

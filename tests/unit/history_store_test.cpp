@@ -254,6 +254,33 @@ TEST_F(HistoryStoreTest, OldTimelinesArePrunedOldestFirstAndRowsNever) {
     EXPECT_EQ(Rows().size(), 2u);
 }
 
+TEST_F(HistoryStoreTest, AClockSetBackPrunesTheOldestRowsTimelineNeverTheNewest) {
+    // A full folder of games played at 05:00 and after, their rows in the order played.
+    ASSERT_EQ(store.MakeFolder(), 0u);
+    ASSERT_TRUE(::CreateDirectoryA(Timelines().c_str(), nullptr));
+    std::string text = HistoryHead();
+    std::vector<std::string> written;
+    for (size_t i = 0; i < kKeptTimelines; ++i) {
+        char started[32];
+        std::snprintf(started, sizeof started, "2026-12-09T%02u:%02u:%02u", static_cast<unsigned>(5 + i / 3600),
+                      static_cast<unsigned>(i / 60 % 60), static_cast<unsigned>(i % 60));
+        GameRecord g = Game(started, static_cast<uint32_t>(i));
+        g.timeline = TimelineName(started);
+        text += HistoryRow(g);
+        WriteRaw(Timelines() + "\\" + g.timeline, "seconds,apm,recent\r\n");
+        written.push_back(g.timeline);
+    }
+    WriteRaw(HistoryPath(), text);
+    // Then the clock goes back an hour: the new game's name sorts before every other.
+    ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 9999), Samples(81)), 0u);
+    std::vector<std::string> names = Names(Timelines(), "*.csv");
+    EXPECT_EQ(names.size(), kKeptTimelines);
+    EXPECT_TRUE(Exists(Timelines() + "\\2026-12-09_04-00-00.csv")) << "the game just saved keeps its timeline";
+    EXPECT_FALSE(Exists(Timelines() + "\\" + written[0])) << "the oldest row's timeline went";
+    EXPECT_TRUE(Exists(Timelines() + "\\" + written[1]));
+    EXPECT_EQ(Rows().size(), kKeptTimelines + 1);
+}
+
 TEST_F(HistoryStoreTest, TwoWritersAppendingAtOnceNeverMixRows) {
     ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 0), {}), 0u);
     constexpr uint32_t kRows = 300;
