@@ -14,6 +14,32 @@ namespace {
 constexpr int kNameCopies = 100;
 constexpr size_t kMostHistoryBytes = 64u << 20;
 
+// A temporary file the seam's WriteWhole makes for a timeline: "<timeline name without .csv>.<process id>.tmp".
+bool IsTimelineTemporary(const std::string& name) {
+    size_t dot = name.find('.');
+    size_t tmp = name.size() < 4 ? std::string::npos : name.size() - 4;
+    if (dot == std::string::npos || tmp == std::string::npos || name.compare(tmp, 4, ".tmp") != 0 || dot + 1 >= tmp)
+        return false;
+    for (size_t i = dot + 1; i < tmp; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    }
+    return IsTimelineName(name.substr(0, dot) + ".csv");
+}
+
+// Temporary timelines left by a program that ended mid-write. One that another program is writing is open
+// without sharing, and stays.
+void RemoveStaleTemporaries(const std::string& timelines) {
+    Files& files = TheFiles();
+    std::vector<std::string> names;
+    if (files.List(timelines, "*.tmp", &names) != 0)
+        return;
+    for (const std::string& name : names) {
+        if (IsTimelineTemporary(name))
+            files.Remove(timelines + '\\' + name);
+    }
+}
+
 }  // namespace
 
 std::string HistoryStore::Folder() const {
@@ -44,6 +70,7 @@ uint32_t HistoryStore::SaveWaiting() {
     std::string timelines = folder + '\\' + kTimelineFolderName;
     if (uint32_t error = files.MakeFolder(timelines))
         return error;
+    RemoveStaleTemporaries(timelines);
     while (!m_waiting.empty()) {
         Game& game = m_waiting.front();
         // A timeline that cannot be written leaves the row's timeline empty; it is tried again only while

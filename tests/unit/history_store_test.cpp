@@ -238,7 +238,6 @@ TEST_F(HistoryStoreTest, OldTimelinesArePrunedOldestFirstAndRowsNever) {
         WriteRaw(Timelines() + name, "seconds,apm,recent\r\n");
     }
     WriteRaw(Timelines() + "\\notes.csv", "mine");
-    WriteRaw(Timelines() + "\\2025-01-01_00-00-00.4242.tmp", "");
     ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 2), Samples(81)), 0u);
     std::vector<std::string> names = Names(Timelines(), "*.csv");
     std::vector<std::string> timelines;
@@ -250,7 +249,6 @@ TEST_F(HistoryStoreTest, OldTimelinesArePrunedOldestFirstAndRowsNever) {
     EXPECT_EQ(timelines.front(), "2025-01-01_00-00-04.csv") << "the four oldest went";
     EXPECT_EQ(timelines.back(), "2026-12-09_04-00-00.csv");
     EXPECT_TRUE(Exists(Timelines() + "\\notes.csv"));
-    EXPECT_TRUE(Exists(Timelines() + "\\2025-01-01_00-00-00.4242.tmp"));
     EXPECT_EQ(Rows().size(), 2u);
 }
 
@@ -279,6 +277,30 @@ TEST_F(HistoryStoreTest, AClockSetBackPrunesTheOldestRowsTimelineNeverTheNewest)
     EXPECT_FALSE(Exists(Timelines() + "\\" + written[0])) << "the oldest row's timeline went";
     EXPECT_TRUE(Exists(Timelines() + "\\" + written[1]));
     EXPECT_EQ(Rows().size(), kKeptTimelines + 1);
+}
+
+TEST_F(HistoryStoreTest, TemporaryTimelinesLeftByACrashAreRemovedAndNoOtherFiles) {
+    ASSERT_EQ(store.MakeFolder(), 0u);
+    ASSERT_TRUE(::CreateDirectoryA(Timelines().c_str(), nullptr));
+    const char* stale[] = {"2025-01-01_00-00-00.4242.tmp", "2026-12-09_04-12-33_2.7.tmp"};
+    const char* foreign[] = {"2025-01-01_00-00-00.tmp", "2025-01-01_00-00-00.42a.tmp", "notes.4242.tmp",
+                             "2025-01-01_00-00-00.4242.tmp.bak", "report.4242.tmp", "x.tmp"};
+    for (const char* name : stale)
+        WriteRaw(Timelines() + "\\" + name, "seconds,apm");
+    for (const char* name : foreign)
+        WriteRaw(Timelines() + "\\" + name, "theirs");
+    // One being written by another program right now: open, sharing nothing.
+    std::string writing = Timelines() + "\\2026-12-09_04-12-34.99.tmp";
+    HANDLE held = ::CreateFileA(writing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_EQ(store.Save(Game("2026-12-09T05:00:00", 1), Samples(81)), 0u);
+    ::CloseHandle(held);
+    for (const char* name : stale)
+        EXPECT_FALSE(Exists(Timelines() + "\\" + name)) << name;
+    for (const char* name : foreign)
+        EXPECT_EQ(ReadWhole(Timelines() + "\\" + name), "theirs") << name;
+    EXPECT_TRUE(Exists(writing));
+    EXPECT_EQ(Rows().size(), 1u);
 }
 
 TEST_F(HistoryStoreTest, TwoWritersAppendingAtOnceNeverMixRows) {
