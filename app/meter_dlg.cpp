@@ -9,6 +9,7 @@
 #include "history/program_history.h"
 #include "link/os.h"
 #include "measure/overlay.h"
+#include "report/report_file.h"
 
 CMeterDlg::CMeterDlg(CWnd* parent) : CDialog(IDD, parent) {
     HINSTANCE instance = AfxGetInstanceHandle();
@@ -33,6 +34,8 @@ BEGIN_MESSAGE_MAP(CMeterDlg, CDialog)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
     ON_WM_DESTROY()
+    ON_WM_QUERYENDSESSION()
+    ON_WM_ENDSESSION()
     ON_BN_CLICKED(IDC_EXIT, OnExit)
     ON_BN_CLICKED(IDC_START, StartLink)
     ON_MESSAGE(WM_START_LINK, OnStartLinkMessage)
@@ -122,8 +125,24 @@ void CMeterDlg::OnDestroy() {
     TheOs().ClearOverlay();
     // The surface has no owner (an owner's minimise would hide it), so it goes here, after its clear.
     DestroyOverlaySurface();
-    SaveUnsavedGames();
+    SaveWaitingGames();
     CDialog::OnDestroy();
+}
+
+void CMeterDlg::SaveWaitingGames() {
+    if (SaveUnsavedGames())
+        WriteProgramReport();
+}
+
+BOOL CMeterDlg::OnQueryEndSession() { return TRUE; }
+
+// The session may end the process right after this returns, without a WM_DESTROY: what closing would write
+// is written now.
+void CMeterDlg::OnEndSession(BOOL ending) {
+    if (!ending)
+        return;
+    SaveSettings();
+    SaveWaitingGames();
 }
 
 void CMeterDlg::OnOK() {}

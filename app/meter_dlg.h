@@ -58,6 +58,8 @@ public:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnDestroy();
+    BOOL OnQueryEndSession();
+    void OnEndSession(BOOL ending);
     void OnExit();
     void StartLink();
     LRESULT OnStartLinkMessage(WPARAM, LPARAM);
@@ -75,6 +77,8 @@ public:
 
 private:
     void FillDefaultSound();
+    // Writes the games still waiting, and the report after them.
+    void SaveWaitingGames();
     bool m_bMinimiseOnStart = false;  // "-auto": held until the window has been shown
 
     DECLARE_MESSAGE_MAP()

@@ -58,6 +58,8 @@ protected:                                        \
 #define ON_WM_QUERYDRAGICON() \
     {WM_QUERYDRAGICON, 0, 0, AFX_THUNK(return reinterpret_cast<LRESULT>(self->OnQueryDragIcon());)},
 #define ON_WM_DESTROY() {WM_DESTROY, 0, 0, AFX_THUNK(self->OnDestroy(); return 0;)},
+#define ON_WM_QUERYENDSESSION() {WM_QUERYENDSESSION, 0, 0, AFX_THUNK(return self->OnQueryEndSession();)},
+#define ON_WM_ENDSESSION() {WM_ENDSESSION, 0, 0, AFX_THUNK(self->OnEndSession(wp != 0); return 0;)},
 
 class CWnd {
 public:

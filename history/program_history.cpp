@@ -26,7 +26,9 @@ HistoryStore& ProgramHistory() {
 
 void ForgetProgramHistory() { g_store.reset(); }
 
-void SaveUnsavedGames() {
-    if (g_store)
-        g_store->SaveWaiting();
+bool SaveUnsavedGames() {
+    if (!g_store)
+        return false;
+    g_store->SaveWaiting();
+    return g_store->unreported();
 }

@@ -7,5 +7,5 @@
 HistoryStore& ProgramHistory();
 // For tests: the next use makes a new store, and the games waiting in this one are dropped.
 void ForgetProgramHistory();
-// At exit: writes the games still waiting, silently.
-void SaveUnsavedGames();
+// At exit: writes the games still waiting, silently; true when rows were written that the report lacks.
+bool SaveUnsavedGames();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <set>
 
 #include "history/csv.h"
 #include "util/files.h"
@@ -11,6 +12,33 @@ namespace {
 
 // Copies of one name tried when games started in the same second (two programs, or a clock set back).
 constexpr int kNameCopies = 100;
+constexpr size_t kMostHistoryBytes = 64u << 20;
+
+// A temporary file the seam's WriteWhole makes for a timeline: "<timeline name without .csv>.<process id>.tmp".
+bool IsTimelineTemporary(const std::string& name) {
+    size_t dot = name.find('.');
+    size_t tmp = name.size() < 4 ? std::string::npos : name.size() - 4;
+    if (dot == std::string::npos || tmp == std::string::npos || name.compare(tmp, 4, ".tmp") != 0 || dot + 1 >= tmp)
+        return false;
+    for (size_t i = dot + 1; i < tmp; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    }
+    return IsTimelineName(name.substr(0, dot) + ".csv");
+}
+
+// Temporary timelines left by a program that ended mid-write. One that another program is writing is open
+// without sharing, and stays.
+void RemoveStaleTemporaries(const std::string& timelines) {
+    Files& files = TheFiles();
+    std::vector<std::string> names;
+    if (files.List(timelines, "*.tmp", &names) != 0)
+        return;
+    for (const std::string& name : names) {
+        if (IsTimelineTemporary(name))
+            files.Remove(timelines + '\\' + name);
+    }
+}
 
 }  // namespace
 
@@ -28,6 +56,7 @@ std::string HistoryStore::Folder() const {
 
 uint32_t HistoryStore::Save(GameRecord record, std::vector<Sample> samples) {
     m_waiting.push_back({std::move(record), std::move(samples), false});
+    CapWaitingSamples();
     return SaveWaiting();
 }
 
@@ -41,12 +70,18 @@ uint32_t HistoryStore::SaveWaiting() {
     std::string timelines = folder + '\\' + kTimelineFolderName;
     if (uint32_t error = files.MakeFolder(timelines))
         return error;
+    RemoveStaleTemporaries(timelines);
     while (!m_waiting.empty()) {
         Game& game = m_waiting.front();
-        if (uint32_t error = WriteTimeline(game, timelines))
+        // A timeline that cannot be written leaves the row's timeline empty; it is tried again only while
+        // the row waits too.
+        WriteTimeline(game, timelines);
+        std::string history = folder + '\\' + kHistoryFileName;
+        if (uint32_t error = files.AppendRow(history, HistoryHead(), HistoryRow(game.record)))
             return error;
-        if (uint32_t error = files.AppendRow(folder + '\\' + kHistoryFileName, HistoryHead(), HistoryRow(game.record)))
-            return error;
+        m_unreported = true;
+        if (game.timelineWritten)
+            Prune(history, timelines, game.record.timeline);
         m_waiting.pop_front();
     }
     return 0;
@@ -83,11 +118,20 @@ uint32_t HistoryStore::WriteTimeline(Game& game, const std::string& timelines) {
     game.record.timeline = name;
     game.timelineWritten = true;
     std::vector<Sample>().swap(game.samples);  // on disk now: a waiting row needs no more than itself
-    Prune(timelines);
     return 0;
 }
 
-void HistoryStore::Prune(const std::string& timelines) {
+void HistoryStore::CapWaitingSamples() {
+    size_t kept = 0;
+    for (auto game = m_waiting.rbegin(); game != m_waiting.rend(); ++game) {
+        if (game->timelineWritten || game->samples.empty())
+            continue;
+        if (++kept > kWaitingTimelines)
+            std::vector<Sample>().swap(game->samples);
+    }
+}
+
+void HistoryStore::Prune(const std::string& historyPath, const std::string& timelines, const std::string& newest) {
     Files& files = TheFiles();
     std::vector<std::string> names;
     if (files.List(timelines, "*.csv", &names) != 0)
@@ -96,10 +140,27 @@ void HistoryStore::Prune(const std::string& timelines) {
                 names.end());
     if (names.size() <= kKeptTimelines)
         return;
-    // The names begin with the date and time of the game, so their order is the games' order.
+    // The names are local start times, which a clock set back or the autumn hour puts out of order; the
+    // rows are in the order the games were saved. Files that no row names go first, in their names' order.
     std::sort(names.begin(), names.end());
-    for (size_t i = 0; i + kKeptTimelines < names.size(); ++i)
-        files.Remove(timelines + '\\' + names[i]);
+    std::set<std::string> unnamed(names.begin(), names.end());
+    std::vector<std::string> inRows;
+    std::string text;
+    if (files.ReadWhole(historyPath, kMostHistoryBytes, &text) == 0) {
+        for (const GameRecord& row : ParseHistory(text)) {
+            if (unnamed.erase(row.timeline))
+                inRows.push_back(row.timeline);
+        }
+    }
+    std::vector<std::string> order(unnamed.begin(), unnamed.end());
+    order.insert(order.end(), inRows.begin(), inRows.end());
+    size_t excess = names.size() - kKeptTimelines;
+    for (size_t i = 0; i < order.size() && excess > 0; ++i) {
+        if (order[i] == newest)
+            continue;
+        files.Remove(timelines + '\\' + order[i]);
+        --excess;
+    }
 }
 
 std::string SaveFailure(uint32_t error) {

@@ -1,7 +1,9 @@
 // The history on disk: history.csv in the program's folder, and each game's timeline in its timelines
 // folder. Games that could not be written wait in memory, oldest first, and are written before any
-// newer one, so the rows keep the order the games were played in. Rows are never removed; timelines
-// beyond kKeptTimelines are, oldest first.
+// newer one, so the rows keep the order the games were played in. A row whose timeline cannot be written
+// goes without it (its timeline column empty) rather than hold back the rows after it. Only the newest
+// kWaitingTimelines waiting games keep their samples in memory; older ones wait as their row alone. Rows are
+// never removed; timelines beyond kKeptTimelines are, those of the oldest rows first.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +15,7 @@
 #include "history/record.h"
 
 constexpr size_t kKeptTimelines = 1000;
+constexpr size_t kWaitingTimelines = 8;
 constexpr char kHistoryFileName[] = "history.csv";
 constexpr char kTimelineFolderName[] = "timelines";
 
@@ -21,11 +24,14 @@ public:
     // The program's folder is these folders below the user's data folder, made one by one when needed.
     explicit HistoryStore(std::vector<std::string> folders) : m_folders(std::move(folders)) {}
 
-    // Queues the game, then writes every waiting one: 0 when all are written, else the error that
-    // stopped the writing (that game and the newer ones wait).
+    // Queues the game, then writes every waiting one: 0 when all rows are written (a timeline that could
+    // not be written is left out), else the error that stopped the writing (that game and the newer ones wait).
     uint32_t Save(GameRecord record, std::vector<Sample> samples);
     uint32_t SaveWaiting();
     size_t waiting() const { return m_waiting.size(); }
+    // True from a row written until Reported(): the report, written after that row, must be written again.
+    bool unreported() const { return m_unreported; }
+    void Reported() { m_unreported = false; }
     // The program's folder, "" when it cannot be known.
     std::string Folder() const;
     // Makes the program's folder, and the folders above it below the data folder, where missing: 0 or the
@@ -39,10 +45,14 @@ private:
         bool timelineWritten = false;
     };
     uint32_t WriteTimeline(Game& game, const std::string& timelines);
-    void Prune(const std::string& timelines);
+    // Drops the samples of the oldest waiting games beyond kWaitingTimelines.
+    void CapWaitingSamples();
+    // Removes the oldest timelines beyond kKeptTimelines, never newest (the one just written).
+    void Prune(const std::string& historyPath, const std::string& timelines, const std::string& newest);
 
     std::vector<std::string> m_folders;
     std::deque<Game> m_waiting;
+    bool m_unreported = false;
 };
 
 // Why a game could not be saved, for the log: "history file in use".

@@ -56,5 +56,8 @@ bool WriteProgramReport() {
     std::string report = ReportPath();
     if (report.empty() || ProgramHistory().MakeFolder() != 0)
         return false;
-    return WriteReportFile(report, HistoryPath(), TimelineFolder(), DateAndMinute(LocalNow()));
+    if (!WriteReportFile(report, HistoryPath(), TimelineFolder(), DateAndMinute(LocalNow())))
+        return false;
+    ProgramHistory().Reported();
+    return true;
 }

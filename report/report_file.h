@@ -9,5 +9,5 @@
 bool WriteReportFile(const std::string& reportPath, const std::string& historyPath,
                      const std::string& timelineFolder, const std::string& writtenAt);
 // The program's own report, made again from its history's files in its folder, which is made when missing;
-// false when it could not be written.
+// false when it could not be written (the store then still says it is unreported).
 bool WriteProgramReport();

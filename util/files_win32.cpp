@@ -99,6 +99,9 @@ uint32_t SystemFiles::WriteWhole(const std::string& path, const std::string& byt
     if (file == INVALID_HANDLE_VALUE)
         return LastError();
     uint32_t error = WriteAll(file, bytes);
+    // On the disk before it takes path's place: after a power cut path holds the old file or the whole new one.
+    if (error == 0 && !::FlushFileBuffers(file))
+        error = LastError();
     if (!::CloseHandle(file) && error == 0)
         error = LastError();
     DWORD flags = MOVEFILE_WRITE_THROUGH | (existing == Existing::kReplace ? MOVEFILE_REPLACE_EXISTING : 0);

@@ -205,6 +205,28 @@ TEST_F(HistoryGameTest, TheLongestNotSavedLineFitsTheLogWhole) {
     EXPECT_EQ(line.substr(line.find(' ') + 1), "Game not saved: " + SaveFailure(longest) + "; kept to retry");
 }
 
+TEST_F(HistoryGameTest, GamesNotSavedAreWrittenWhenTheSessionEnds) {
+    historyFiles.Fail("AppendRow", ERROR_DISK_FULL, 1);
+    NewGame();
+    os.KeysEvery(kStart, kStart + Sec(100), 200);
+    os.EndGame(kStart + Sec(100));
+    Play();
+    ASSERT_TRUE(Rows().empty());
+    std::string report = Folder() + "\\report.html";
+    EXPECT_EQ(dlg->SendMessage(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE) << "the program lets it end";
+    // A log-off that was called off writes nothing.
+    dlg->SendMessage(WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ(historyFiles.Calls("AppendRow"), 1);
+    dlg->SendMessage(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    ASSERT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Timeline(Rows()[0]).size(), 100u);
+    EXPECT_NE(ReadWhole(report).find("<figure class=\"game\""), std::string::npos) << "the report shows it";
+    EXPECT_TRUE(::IsWindow(dlg->m_hWnd)) << "the system, not the program, ends it";
+    ::DestroyWindow(dlg->m_hWnd);
+    EXPECT_EQ(Rows().size(), 1u) << "written once";
+}
+
 TEST_F(HistoryGameTest, GamesNotSavedAreWrittenWhenTheProgramEnds) {
     historyFiles.Fail("AppendRow", ERROR_DISK_FULL, 2);
     for (int game = 0; game < 2; ++game) {
@@ -216,6 +238,14 @@ TEST_F(HistoryGameTest, GamesNotSavedAreWrittenWhenTheProgramEnds) {
     std::vector<std::string> log = Log();
     EXPECT_EQ(std::count(log.begin(), log.end(), "Game not saved: disk full; kept to retry"), 2);
     EXPECT_TRUE(Rows().empty());
+    EXPECT_FALSE(Exists(Folder() + "\\report.html"));
     ::DestroyWindow(dlg->m_hWnd);  // the end of the program: its settings are saved, and its games
     EXPECT_EQ(Rows().size(), 2u);
+    // ... and the report, which now shows them.
+    std::string page = ReadWhole(Folder() + "\\report.html");
+    size_t figures = 0;
+    for (size_t at = page.find("<figure class=\"game\""); at != std::string::npos;
+         at = page.find("<figure class=\"game\"", at + 1))
+        ++figures;
+    EXPECT_EQ(figures, 2u);
 }

@@ -1,6 +1,7 @@
 // The history on disk, against real files in a temporary folder: the folders made on first use, rows
-// appended whole, a torn last row repaired, timelines written under a temporary name, the games that
-// could not be written kept and written later in order, and the timelines pruned oldest first.
+// appended whole, a torn last row repaired, timelines written under a temporary name, a row written
+// without the timeline that could not be, the games that could not be written kept (only the newest with
+// their samples) and written later in order, and the timelines pruned oldest first.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -129,9 +130,6 @@ TEST_F(HistoryStoreTest, EveryFailingCallKeepsTheGameAndLeavesNoPartOfIt) {
     };
     const Case cases[] = {
         {"MakeFolder", ERROR_ACCESS_DENIED, "history folder is read-only"},
-        {"WriteWhole", ERROR_DISK_FULL, "disk full"},
-        {"WriteWhole", ERROR_HANDLE_DISK_FULL, "disk full"},
-        {"WriteWhole", ERROR_WRITE_PROTECT, "history folder is read-only"},
         {"AppendRow", ERROR_LOCK_VIOLATION, "history file in use"},
         {"AppendRow", ERROR_DISK_FULL, "disk full"},
         {"AppendRow", ERROR_PATH_NOT_FOUND, "history folder not found"},
@@ -156,6 +154,52 @@ TEST_F(HistoryStoreTest, EveryFailingCallKeepsTheGameAndLeavesNoPartOfIt) {
     // Pruning that fails is no failure of the game.
     files.Fail("List", ERROR_ACCESS_DENIED);
     EXPECT_EQ(store.Save(Game("2026-12-09T04:00:00", ++actions), Samples(81)), 0u);
+}
+
+TEST_F(HistoryStoreTest, ATimelineThatCannotBeWrittenNeverHoldsBackItsRowOrTheNextOnes) {
+    const uint32_t errors[] = {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL, ERROR_WRITE_PROTECT, ERROR_ACCESS_DENIED};
+    uint32_t actions = 0;
+    for (uint32_t error : errors) {
+        SCOPED_TRACE(SaveFailure(error));
+        files.Fail("WriteWhole", error);
+        EXPECT_EQ(store.Save(Game("2026-12-09T04:00:00", ++actions), Samples(81)), 0u) << "the game is saved";
+        EXPECT_EQ(store.waiting(), 0u);
+        ASSERT_EQ(Rows().size(), actions);
+        EXPECT_EQ(Rows().back().actions, actions);
+        EXPECT_EQ(Rows().back().timeline, "") << "the row names no file";
+        EXPECT_TRUE(Names(Timelines()).empty()) << "no timeline, no temporary file";
+    }
+    files.Heal();
+    ASSERT_EQ(store.Save(Game("2026-12-09T05:00:00", ++actions), Samples(82)), 0u);
+    EXPECT_EQ(Rows().back().timeline, "2026-12-09_05-00-00.csv");
+    EXPECT_EQ(Names(Timelines()), std::vector<std::string>{"2026-12-09_05-00-00.csv"});
+}
+
+TEST_F(HistoryStoreTest, OnlyTheNewestWaitingGamesKeepTheirSamplesAndEveryRowIsWritten) {
+    files.Fail("WriteWhole", ERROR_DISK_FULL);
+    files.Fail("AppendRow", ERROR_SHARING_VIOLATION);
+    constexpr uint32_t kDropped = 3;
+    constexpr uint32_t kGames = kWaitingTimelines + kDropped;
+    for (uint32_t i = 0; i < kGames; ++i) {
+        char started[32];
+        std::snprintf(started, sizeof started, "2026-12-09T04:%02u:00", static_cast<unsigned>(i));
+        EXPECT_EQ(store.Save(Game(started, i), Samples(81 + i)), static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+    }
+    EXPECT_EQ(store.waiting(), kGames);
+    files.Heal();
+    ASSERT_EQ(store.SaveWaiting(), 0u);
+    std::vector<GameRecord> rows = Rows();
+    ASSERT_EQ(rows.size(), kGames) << "no row is lost";
+    for (uint32_t i = 0; i < kGames; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(rows[i].actions, i) << "in the order played";
+        if (i < kDropped) {
+            EXPECT_EQ(rows[i].timeline, "") << "the oldest waiting games gave up their samples";
+        } else {
+            ASSERT_NE(rows[i].timeline, "");
+            EXPECT_EQ(ParseTimeline(ReadWhole(Timelines() + "\\" + rows[i].timeline)).size(), 81 + i);
+        }
+    }
 }
 
 TEST_F(HistoryStoreTest, WithoutADataFolderTheGamesWait) {
@@ -194,7 +238,6 @@ TEST_F(HistoryStoreTest, OldTimelinesArePrunedOldestFirstAndRowsNever) {
         WriteRaw(Timelines() + name, "seconds,apm,recent\r\n");
     }
     WriteRaw(Timelines() + "\\notes.csv", "mine");
-    WriteRaw(Timelines() + "\\2025-01-01_00-00-00.4242.tmp", "");
     ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 2), Samples(81)), 0u);
     std::vector<std::string> names = Names(Timelines(), "*.csv");
     std::vector<std::string> timelines;
@@ -206,8 +249,58 @@ TEST_F(HistoryStoreTest, OldTimelinesArePrunedOldestFirstAndRowsNever) {
     EXPECT_EQ(timelines.front(), "2025-01-01_00-00-04.csv") << "the four oldest went";
     EXPECT_EQ(timelines.back(), "2026-12-09_04-00-00.csv");
     EXPECT_TRUE(Exists(Timelines() + "\\notes.csv"));
-    EXPECT_TRUE(Exists(Timelines() + "\\2025-01-01_00-00-00.4242.tmp"));
     EXPECT_EQ(Rows().size(), 2u);
+}
+
+TEST_F(HistoryStoreTest, AClockSetBackPrunesTheOldestRowsTimelineNeverTheNewest) {
+    // A full folder of games played at 05:00 and after, their rows in the order played.
+    ASSERT_EQ(store.MakeFolder(), 0u);
+    ASSERT_TRUE(::CreateDirectoryA(Timelines().c_str(), nullptr));
+    std::string text = HistoryHead();
+    std::vector<std::string> written;
+    for (size_t i = 0; i < kKeptTimelines; ++i) {
+        char started[32];
+        std::snprintf(started, sizeof started, "2026-12-09T%02u:%02u:%02u", static_cast<unsigned>(5 + i / 3600),
+                      static_cast<unsigned>(i / 60 % 60), static_cast<unsigned>(i % 60));
+        GameRecord g = Game(started, static_cast<uint32_t>(i));
+        g.timeline = TimelineName(started);
+        text += HistoryRow(g);
+        WriteRaw(Timelines() + "\\" + g.timeline, "seconds,apm,recent\r\n");
+        written.push_back(g.timeline);
+    }
+    WriteRaw(HistoryPath(), text);
+    // Then the clock goes back an hour: the new game's name sorts before every other.
+    ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 9999), Samples(81)), 0u);
+    std::vector<std::string> names = Names(Timelines(), "*.csv");
+    EXPECT_EQ(names.size(), kKeptTimelines);
+    EXPECT_TRUE(Exists(Timelines() + "\\2026-12-09_04-00-00.csv")) << "the game just saved keeps its timeline";
+    EXPECT_FALSE(Exists(Timelines() + "\\" + written[0])) << "the oldest row's timeline went";
+    EXPECT_TRUE(Exists(Timelines() + "\\" + written[1]));
+    EXPECT_EQ(Rows().size(), kKeptTimelines + 1);
+}
+
+TEST_F(HistoryStoreTest, TemporaryTimelinesLeftByACrashAreRemovedAndNoOtherFiles) {
+    ASSERT_EQ(store.MakeFolder(), 0u);
+    ASSERT_TRUE(::CreateDirectoryA(Timelines().c_str(), nullptr));
+    const char* stale[] = {"2025-01-01_00-00-00.4242.tmp", "2026-12-09_04-12-33_2.7.tmp"};
+    const char* foreign[] = {"2025-01-01_00-00-00.tmp", "2025-01-01_00-00-00.42a.tmp", "notes.4242.tmp",
+                             "2025-01-01_00-00-00.4242.tmp.bak", "report.4242.tmp", "x.tmp"};
+    for (const char* name : stale)
+        WriteRaw(Timelines() + "\\" + name, "seconds,apm");
+    for (const char* name : foreign)
+        WriteRaw(Timelines() + "\\" + name, "theirs");
+    // One being written by another program right now: open, sharing nothing.
+    std::string writing = Timelines() + "\\2026-12-09_04-12-34.99.tmp";
+    HANDLE held = ::CreateFileA(writing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_EQ(store.Save(Game("2026-12-09T05:00:00", 1), Samples(81)), 0u);
+    ::CloseHandle(held);
+    for (const char* name : stale)
+        EXPECT_FALSE(Exists(Timelines() + "\\" + name)) << name;
+    for (const char* name : foreign)
+        EXPECT_EQ(ReadWhole(Timelines() + "\\" + name), "theirs") << name;
+    EXPECT_TRUE(Exists(writing));
+    EXPECT_EQ(Rows().size(), 1u);
 }
 
 TEST_F(HistoryStoreTest, TwoWritersAppendingAtOnceNeverMixRows) {

@@ -85,6 +85,28 @@ TEST_F(MainWindowTest, GameHistoryThatCannotBeWrittenOrOpenedIsHeardNotShown) {
     ::DeleteFileA(path.c_str());
 }
 
+TEST_F(MainWindowTest, GameHistoryWritesTheReportAgainWhenGamesWereSavedSinceIt) {
+    std::string path = ReportPath();
+    ASSERT_EQ(ProgramHistory().MakeFolder(), 0u);
+    ASSERT_EQ(TheFiles().WriteWhole(path, "kept", Existing::kReplace), 0u);
+    // A game saved with no report after it, as at the last exit or when the report was held.
+    GameRecord game;
+    game.started = "2026-12-09T04:12:33";
+    game.apm = 4321;
+    ASSERT_EQ(ProgramHistory().Save(game, {}), 0u);
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
+    EXPECT_EQ(os.opened, std::vector<std::string>{path});
+    std::string page;
+    ASSERT_EQ(TheFiles().ReadWhole(path, 1u << 20, &page), 0u);
+    EXPECT_NE(page.find("4321"), std::string::npos) << "the saved game is in it";
+
+    // Nothing saved since: opened as it is.
+    ASSERT_EQ(TheFiles().WriteWhole(path, "kept", Existing::kReplace), 0u);
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
+    ASSERT_EQ(TheFiles().ReadWhole(path, 1u << 20, &page), 0u);
+    EXPECT_EQ(page, "kept");
+}
+
 TEST_F(MainWindowTest, OkNeverClosesAndCancelOrExitOnlyAskToQuit) {
     dlg->SendMessage(WM_COMMAND, IDOK);
     EXPECT_TRUE(::IsWindow(dlg->m_hWnd));
