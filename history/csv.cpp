@@ -201,29 +201,29 @@ HistoryRows ReadHistory(const std::string& text, size_t mostGames) {
 std::vector<GameRecord> ParseHistory(const std::string& text) { return ReadHistory(text, SIZE_MAX).games; }
 
 std::string TimelineText(const std::vector<Sample>& samples) {
-    std::string text = "seconds,apm,recent\r\n";
-    text.reserve(text.size() + samples.size() * 16);
+    std::string text = "seconds,apm,recent,alerts\r\n";
+    text.reserve(text.size() + samples.size() * 18);
     for (const Sample& s : samples) {
-        char row[48];
-        if (s.apm < 0) {
-            std::snprintf(row, sizeof row, "%lu,,%ld\r\n", static_cast<unsigned long>(s.seconds),
-                          static_cast<long>(s.recent));
-        } else {
-            std::snprintf(row, sizeof row, "%lu,%ld,%ld\r\n", static_cast<unsigned long>(s.seconds),
-                          static_cast<long>(s.apm), static_cast<long>(s.recent));
-        }
+        char apm[16] = "";
+        if (s.apm >= 0)
+            std::snprintf(apm, sizeof apm, "%ld", static_cast<long>(s.apm));
+        char row[64];
+        std::snprintf(row, sizeof row, "%lu,%s,%ld,%lu\r\n", static_cast<unsigned long>(s.seconds), apm,
+                      static_cast<long>(s.recent), static_cast<unsigned long>(s.alerts));
         text += row;
     }
     return text;
 }
 
+// Timelines written before alerts were kept have three columns.
 std::vector<Sample> ParseTimeline(const std::string& text) {
     std::vector<Sample> samples;
     std::vector<std::string> fields;
     EachLine(text, kLongestRow, [&](const std::string& line) {
         Sample s;
-        if (!SplitFields(line, &fields) || fields.size() != 3 || !Number(fields[0], &s.seconds) ||
-            !(fields[1].empty() || (Number(fields[1], &s.apm) && s.apm >= 0)) || !Number(fields[2], &s.recent))
+        if (!SplitFields(line, &fields) || fields.size() < 3 || fields.size() > 4 || !Number(fields[0], &s.seconds) ||
+            !(fields[1].empty() || (Number(fields[1], &s.apm) && s.apm >= 0)) || !Number(fields[2], &s.recent) ||
+            (fields.size() == 4 && !Number(fields[3], &s.alerts)))
             return;
         samples.push_back(s);
     });

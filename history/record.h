@@ -28,4 +28,5 @@ struct Sample {
     uint32_t seconds = 0;  // into the game
     int32_t apm = -1;      // the whole-game APM as shown; -1 during the warm-up
     int32_t recent = 0;    // the short-term APM
+    uint32_t alerts = 0;   // alert sounds played since the sample before
 };

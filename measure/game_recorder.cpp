@@ -27,16 +27,25 @@ void GameRecorder::Tick(uint32_t elapsedMs, int32_t shownApm, int32_t recent, bo
         return;
     if (m_samples.size() == kMaxSamples) {
         size_t kept = 0;
-        for (size_t i = 0; i < m_samples.size(); i += 2)
-            m_samples[kept++] = m_samples[i];
+        for (size_t i = 0; i < m_samples.size(); i += 2) {
+            uint32_t alerts = m_samples[i].alerts + (i + 1 < m_samples.size() ? m_samples[i + 1].alerts : 0);
+            m_samples[kept] = m_samples[i];
+            m_samples[kept++].alerts = alerts;
+        }
         m_samples.resize(kept);
         m_step *= 2;
         m_nextSecond = m_samples.back().seconds + m_step;
         if (second < m_nextSecond)
             return;
     }
-    m_samples.push_back({second, shownApm, recent});
+    m_samples.push_back({second, shownApm, recent, 0});
     m_nextSecond = second + m_step;
+}
+
+void GameRecorder::Alert() {
+    ++m_alerts;
+    if (!m_samples.empty())
+        ++m_samples.back().alerts;
 }
 
 void GameRecorder::Finish(const GameSummary& summary, GameEnd end, int32_t limit) {

@@ -13,7 +13,7 @@
 
 class GameRecorder {
 public:
-    static constexpr size_t kMaxSamples = 4096;  // 48 KB; a second apart for the first 68 minutes
+    static constexpr size_t kMaxSamples = 4096;  // 64 KB; a second apart for the first 68 minutes
 
     // A game recognised now, with the texts captured for it (in the system's code page). Nothing is
     // kept unless keep.
@@ -21,7 +21,8 @@ public:
     // One tick, elapsed ms into the game: shownApm is -1 while the overlay shows "---"; below says
     // whether the tick counted as below the limit.
     void Tick(uint32_t elapsedMs, int32_t shownApm, int32_t recent, bool below);
-    void Alert() { ++m_alerts; }
+    // An alert sounded; it is marked on the newest sample.
+    void Alert();
     // The summary was logged: the game's record is complete.
     void Finish(const GameSummary& summary, GameEnd end, int32_t limit);
 

@@ -71,7 +71,9 @@ TEST(HistoryRecorder, TheRecordHoldsTheSummaryAndWhatTheTicksCounted) {
     EXPECT_EQ(g.end, GameEnd::kGameClosed);
     EXPECT_EQ(g.slotB, "Lost Temple");
     EXPECT_EQ(g.timeline, "") << "named when it is written";
-    EXPECT_EQ(samples.size(), 3u);  // seconds 80, 81 and 83
+    ASSERT_EQ(samples.size(), 3u);  // seconds 80, 81 and 83
+    EXPECT_EQ(samples[2].alerts, 2u) << "marked at the newest sample";
+    EXPECT_EQ(samples[0].alerts + samples[1].alerts, 0u);
     EXPECT_FALSE(r.Take(&g, &samples)) << "handed over once";
 }
 
@@ -110,7 +112,16 @@ TEST(HistoryRecorder, MemoryStaysBoundedAndSpansTheWholeOfAnyGame) {
     size_t capacity = r.samples().capacity();
     EXPECT_EQ(capacity, GameRecorder::kMaxSamples);
     const uint64_t kDays = 3;
-    Play(r, kDays * 24 * 3600 * 1000);
+    // An alert every 997 s, at the tick after that second's: each must stay on the sample that holds its time.
+    std::vector<uint32_t> alertedAt;
+    for (uint64_t ms = kTick; ms <= kDays * 24 * 3600 * 1000; ms += kTick) {
+        uint32_t elapsed = static_cast<uint32_t>(ms);
+        r.Tick(elapsed, elapsed < 80000 ? -1 : 100, static_cast<int32_t>(elapsed / 1000 % 1000), false);
+        if (ms % 997000 == 0) {
+            r.Alert();
+            alertedAt.push_back(elapsed / 1000);
+        }
+    }
     const std::vector<Sample>& s = r.samples();
     EXPECT_LE(s.size(), GameRecorder::kMaxSamples);
     EXPECT_GT(s.size(), GameRecorder::kMaxSamples / 2);
@@ -124,4 +135,12 @@ TEST(HistoryRecorder, MemoryStaysBoundedAndSpansTheWholeOfAnyGame) {
         ASSERT_EQ(s[i].seconds - s[i - 1].seconds, step) << i;
     EXPECT_GT(s.back().seconds + step, kDays * 24 * 3600);
     EXPECT_EQ(s.back().recent, static_cast<int32_t>(s.back().seconds % 1000)) << "each sample keeps its own values";
+    std::vector<uint32_t> marked;
+    for (const Sample& sample : s)
+        marked.insert(marked.end(), sample.alerts, sample.seconds);
+    ASSERT_EQ(marked.size(), alertedAt.size()) << "no alert lost or counted twice when samples are merged";
+    for (size_t i = 0; i < marked.size(); ++i) {
+        EXPECT_LE(marked[i], alertedAt[i]);
+        EXPECT_LT(alertedAt[i], marked[i] + step) << "on the sample whose span holds it";
+    }
 }

@@ -298,17 +298,23 @@ TEST(HistoryFormat, AnAppendRepairsATornLastRowAndStartsANewFileWithItsHeader) {
 }
 
 TEST(HistoryFormat, TimelineFileHasOneRowASecondAndEmptyApmInTheWarmUp) {
-    std::vector<Sample> samples = {{0, -1, 0}, {79, -1, 312}, {80, 0, 300}, {81, 276, 999}, {4000000000u, 12, 0}};
+    std::vector<Sample> samples = {{0, -1, 0, 0}, {79, -1, 312, 0}, {80, 0, 300, 1}, {81, 276, 999, 2},
+                                   {4000000000u, 12, 0, 4000000000u}};
     std::string text = TimelineText(samples);
-    EXPECT_EQ(text, "seconds,apm,recent\r\n0,,0\r\n79,,312\r\n80,0,300\r\n81,276,999\r\n4000000000,12,0\r\n");
-    std::vector<Sample> back = ParseTimeline(text + "x,1,2\r\n1,2\r\n5,-1,3\r\n7,,");
+    EXPECT_EQ(text, "seconds,apm,recent,alerts\r\n0,,0,0\r\n79,,312,0\r\n80,0,300,1\r\n81,276,999,2\r\n"
+                    "4000000000,12,0,4000000000\r\n");
+    // Timelines written before alerts were kept have three columns.
+    std::vector<Sample> back = ParseTimeline(text + "x,1,2\r\n1,2\r\n5,-1,3\r\n7,,\r\n8,1,2,3,4\r\n9,1,2,-1\r\n"
+                                                    "seconds,apm,recent\r\n10,,5\r\n");
+    samples.push_back({10, -1, 5, 0});
     ASSERT_EQ(back.size(), samples.size());
     for (size_t i = 0; i < samples.size(); ++i) {
         EXPECT_EQ(back[i].seconds, samples[i].seconds);
         EXPECT_EQ(back[i].apm, samples[i].apm);
         EXPECT_EQ(back[i].recent, samples[i].recent);
+        EXPECT_EQ(back[i].alerts, samples[i].alerts);
     }
-    EXPECT_EQ(TimelineText({}), "seconds,apm,recent\r\n");
+    EXPECT_EQ(TimelineText({}), "seconds,apm,recent,alerts\r\n");
 }
 
 TEST(HistoryFormat, TimelineNamesComeFromTheStartAndAreRecognisedExactly) {
