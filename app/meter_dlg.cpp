@@ -92,7 +92,7 @@ void CMeterDlg::OnSysCommand(UINT id, LPARAM lParam) {
         CAboutDlg about;
         about.DoModal();
     } else if ((id & 0xFFF0) == IDM_GAME_HISTORY) {
-        OpenGameReport();
+        OpenGameReport(m_bHistory != 0);
     } else {
         CDialog::OnSysCommand(id, lParam);
     }
@@ -131,7 +131,7 @@ void CMeterDlg::OnDestroy() {
 
 void CMeterDlg::SaveWaitingGames() {
     if (SaveUnsavedGames())
-        WriteProgramReport();
+        WriteProgramReport(m_bHistory != 0);
 }
 
 BOOL CMeterDlg::OnQueryEndSession() { return TRUE; }

@@ -2,21 +2,20 @@
 
 #include <string>
 
-#include "history/program_history.h"
 #include "link/os.h"
 #include "report/report_file.h"
 #include "report/report_path.h"
 #include "util/files.h"
 
-void OpenGameReport() {
+void OpenGameReport(bool historyOn) {
     std::string path = ReportPath();
     // Normally written after every saved game; before the first one it says how to get one. Written again
-    // when rows were saved since it was last written (at exit, or while it could not be written); an old
-    // report that cannot be rewritten is still opened. A report that cannot be had or opened is heard, not
-    // shown: no box comes up over the game.
+    // when rows were saved since it was last written (at exit, or while it could not be written), or when it
+    // says the history is on or off and that has changed; an old report that cannot be rewritten is still
+    // opened. A report that cannot be had or opened is heard, not shown: no box comes up over the game.
     bool there = !path.empty() && TheFiles().Exists(path);
-    if (!path.empty() && (!there || ProgramHistory().unreported()))
-        there = WriteProgramReport() || there;
+    if (!path.empty() && !ProgramReportCurrent(historyOn))
+        there = WriteProgramReport(historyOn) || there;
     if (!there || !TheOs().OpenDocument(path.c_str()))
         TheOs().WarningSound();
 }

@@ -65,10 +65,10 @@ void AppendLine(std::string& out, const char* cssClass, int x1, int y1, int x2, 
     out += "/>";
 }
 
-static void AppendLabel(std::string& out, const char* cssClass, int x, int y) {
+void OpenText(std::string& out, const char* cssClass, int x, int y, bool anchorEnd) {
     out += "<text class=\"";
     out += cssClass;
-    out += '"';
+    out += anchorEnd ? " end\"" : "\"";
     AppendAttr(out, "x", x);
     AppendAttr(out, "y", y);
     out += '>';
@@ -78,22 +78,25 @@ void AppendApmGrid(std::string& out, const ChartFrame& frame) {
     for (int32_t apm = 0; apm <= frame.top; apm += frame.step) {
         int y = frame.Y(apm);
         AppendLine(out, "grid", ChartFrame::kLeft, y, ChartFrame::kLeft + ChartFrame::kPlotWidth, y);
-        AppendLabel(out, "ylabel", ChartFrame::kLeft - 6, y + 4);
+        OpenText(out, "ylabel", ChartFrame::kLeft - 6, y + 4);
         AppendInt(out, apm);
         out += "</text>\n";
     }
+    OpenText(out, "ylabel yname", ChartFrame::kLeft - 6, 12);
+    out += "APM</text>\n";
 }
 
-void AppendXTick(std::string& out, int x, int64_t label) {
+void AppendXTick(std::string& out, int x, std::string_view label) {
     int bottom = ChartFrame::kTop + ChartFrame::kPlotHeight;
     AppendLine(out, "tick", x, bottom, x, bottom + 4);
-    AppendLabel(out, "xlabel", x, bottom + 16);
-    AppendInt(out, label);
+    // A label at the right edge would be cut in half.
+    OpenText(out, "xlabel", x, bottom + 16, x + static_cast<int>(label.size()) * 3 > ChartFrame::kWidth);
+    out += label;
     out += "</text>\n";
 }
 
-void AppendXName(std::string& out, const char* name) {
-    AppendLabel(out, "xname", ChartFrame::kLeft + ChartFrame::kPlotWidth, ChartFrame::kHeight - 3);
+void AppendXName(std::string& out, std::string_view name) {
+    OpenText(out, "xname", ChartFrame::kLeft + ChartFrame::kPlotWidth, ChartFrame::kHeight - 3);
     out += name;
     out += "</text>\n";
 }

@@ -9,16 +9,6 @@ void AppendInt(std::string& out, int64_t value) {
     out.append(digits, result.ptr);
 }
 
-std::string Clock(uint32_t seconds) {
-    char text[32];
-    uint32_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
-    if (h)
-        std::snprintf(text, sizeof text, "%u:%02u:%02u", h, m, s);
-    else
-        std::snprintf(text, sizeof text, "%u:%02u", m, s);
-    return text;
-}
-
 std::string Duration(uint64_t seconds) {
     char text[48];
     unsigned long long h = seconds / 3600, m = seconds / 60 % 60;
@@ -32,3 +22,5 @@ std::string Duration(uint64_t seconds) {
 }
 
 std::string Games(size_t count) { return std::to_string(count) + (count == 1 ? " game" : " games"); }
+
+std::string Signed(long value) { return (value > 0 ? "+" : "") + std::to_string(value); }

@@ -1,4 +1,5 @@
-// The numbers, counts and times as the report writes them.
+// The numbers, counts and times as the report writes them. Times into a game are written as the log
+// writes them, "00:06:40" (ClockText).
 #pragma once
 
 #include <cstddef>
@@ -8,7 +9,7 @@
 void AppendInt(std::string& out, int64_t value);
 // "1 game", "3 games".
 std::string Games(size_t count);
-// "m:ss" under an hour, else "h:mm:ss".
-std::string Clock(uint32_t seconds);
 // "3 h 05 min", "12 min", "45 s".
 std::string Duration(uint64_t seconds);
+// "+5", "-3", "0".
+std::string Signed(long value);

@@ -1,39 +1,65 @@
-// A day of samples would be tens of thousands of points: the samples are gathered into one column a
-// pixel, holding the column's highest short-term APM and its last whole-game APM, so a chart's size
-// is bounded by its width whatever the game's length. The shading follows the drawn line: a column is
-// below the limit when its highest short-term APM is.
+// A day of samples would be tens of thousands of points: the samples are gathered into one column a pixel,
+// holding the column's mean short-term APM and its last whole-game APM, so a chart's size is bounded by
+// its width whatever the game's length. A column is shaded when most of its time was below the limit, so
+// the shaded width is the time below, not the moments the line dipped.
 #include "report/game_chart.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "report/chart.h"
 #include "report/formats.h"
+#include "util/local_time.h"
 
 namespace {
 
 constexpr int kColumns = ChartFrame::kPlotWidth + 1;
+constexpr int kAlertSpacing = 8;     // pixels
+constexpr uint32_t kLongestStep = 64;  // seconds a sample may stand for; a longer gap is missing data
 
 struct Column {
-    bool has = false;
-    int32_t recent = 0;
-    int32_t apm = -1;  // -1 during the warm-up
+    uint32_t seconds = 0;  // the span of game time its samples stand for
+    uint32_t below = 0;    // of that, after the warm-up and under the limit
+    double recentSum = 0;  // weighted by seconds
+    int32_t apm = -1;      // the last whole-game APM; -1 during the warm-up
+    uint32_t alerts = 0;
+    uint32_t firstAlert = 0;  // seconds into the game
+    bool has() const { return seconds > 0; }
+    int32_t recent() const { return static_cast<int32_t>(std::lround(recentSum / seconds)); }
 };
 
 int ColumnOf(uint32_t seconds, uint32_t span) {
     return static_cast<int>(static_cast<uint64_t>(std::min(seconds, span)) * ChartFrame::kPlotWidth / span);
 }
 
-void AppendShading(std::string& out, const std::vector<Column>& columns, int32_t limit) {
-    if (limit <= 0)
-        return;
+std::vector<Column> Columns(const std::vector<Sample>& samples, uint32_t span, int32_t limit) {
+    std::vector<Column> columns(kColumns);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const Sample& s = samples[i];
+        uint32_t weight = i + 1 < samples.size() ? samples[i + 1].seconds - s.seconds : 1;
+        weight = std::clamp<uint32_t>(weight, 1, kLongestStep);
+        Column& column = columns[ColumnOf(s.seconds, span)];
+        column.seconds += weight;
+        column.recentSum += static_cast<double>(s.recent) * weight;
+        column.apm = s.apm;
+        if (s.apm >= 0 && limit > 0 && s.recent < limit)
+            column.below += weight;
+        if (s.alerts > 0 && column.alerts == 0)
+            column.firstAlert = s.seconds;
+        column.alerts += s.alerts;
+    }
+    return columns;
+}
+
+void AppendShading(std::string& out, const std::vector<Column>& columns) {
     bool below = false;
     int from = 0;
     for (int c = 0; c <= kColumns; ++c) {
-        bool now = below;
+        bool now = below;  // a column without samples keeps its neighbour's state
         if (c == kColumns)
             now = false;
-        else if (columns[c].has)
-            now = columns[c].apm >= 0 && columns[c].recent < limit;
+        else if (columns[c].has())
+            now = columns[c].below * 2 > columns[c].seconds;
         if (now && !below)
             from = c;
         if (!now && below) {
@@ -51,14 +77,14 @@ void AppendShading(std::string& out, const std::vector<Column>& columns, int32_t
 void AppendLines(std::string& out, const std::vector<Column>& columns, const ChartFrame& frame) {
     out += "<polyline class=\"recent\" points=\"";
     for (int c = 0; c < kColumns; ++c) {
-        if (columns[c].has)
-            AppendPoint(out, ChartFrame::kLeft + c, frame.Y(columns[c].recent));
+        if (columns[c].has())
+            AppendPoint(out, ChartFrame::kLeft + c, frame.Y(columns[c].recent()));
     }
     out += "\"/>\n";
     std::string whole;
     bool pen = false;
     for (int c = 0; c < kColumns; ++c) {
-        if (!columns[c].has)
+        if (!columns[c].has())
             continue;
         if (columns[c].apm < 0) {
             pen = false;
@@ -74,47 +100,71 @@ void AppendLines(std::string& out, const std::vector<Column>& columns, const Cha
         out += "<path class=\"whole\" d=\"" + whole + "\"/>\n";
 }
 
+// A small triangle over the plot where alerts sounded, pointing down at the time. Marks are as wide as
+// their spacing: alerts closer than that share the first one's mark.
+void AppendAlerts(std::string& out, std::vector<Column>& columns) {
+    for (int c = 0; c < kColumns; ++c) {
+        if (columns[c].alerts == 0)
+            continue;
+        for (int next = c + 1; next < std::min(c + kAlertSpacing, kColumns); ++next) {
+            columns[c].alerts += columns[next].alerts;
+            columns[next].alerts = 0;
+        }
+        int x = ChartFrame::kLeft + c;
+        out += "<path class=\"alert\"";
+        AppendAttr(out, "data-seconds", columns[c].firstAlert);
+        int top = ChartFrame::kTop - 1;
+        out += " d=\"M";
+        AppendPoint(out, x, top);
+        out += 'L';
+        AppendPoint(out, x - 4, top - 7);
+        out += 'L';
+        AppendPoint(out, x + 4, top - 7);
+        out += "Z\"><title>";
+        AppendInt(out, columns[c].alerts);
+        out += columns[c].alerts == 1 ? " alert at " : " alerts from ";
+        out += ClockText(columns[c].firstAlert);
+        out += "</title></path>\n";
+    }
+}
+
 void AppendPeak(std::string& out, const GameRecord& game, uint32_t span, const ChartFrame& frame) {
     if (game.peakApm <= 0)
         return;
     int x = ChartFrame::kLeft + ColumnOf(game.peakSeconds, span);
     int y = frame.Y(game.peakApm);
+    bool right = x > ChartFrame::kLeft + ChartFrame::kPlotWidth / 2;
     out += "<circle class=\"peak\"";
     AppendAttr(out, "cx", x);
     AppendAttr(out, "cy", y);
-    out += " r=\"4\"/><text class=\"peak-label\"";
-    AppendAttr(out, "x", x + (x > ChartFrame::kLeft + ChartFrame::kPlotWidth / 2 ? -8 : 8));
-    AppendAttr(out, "y", std::max(y + 4, ChartFrame::kTop + 10));
-    out += x > ChartFrame::kLeft + ChartFrame::kPlotWidth / 2 ? " text-anchor=\"end\">" : ">";
+    out += " r=\"4\"/>";
+    OpenText(out, "peak-label", x + (right ? -8 : 8), std::max(y + 4, ChartFrame::kTop + 10), right);
     AppendInt(out, game.peakApm);
-    out += " at " + Clock(game.peakSeconds) + "</text>\n";
+    out += " at " + ClockText(game.peakSeconds) + "</text>\n";
 }
 
-void AppendMinutes(std::string& out, uint32_t span) {
-    uint32_t step = 120;
-    for (uint32_t minutes : {1u, 2u, 5u, 10u, 15u, 30u, 60u}) {
-        if (span <= minutes * 60 * 8) {
+void AppendTimes(std::string& out, uint32_t span) {
+    uint32_t step = 240;
+    for (uint32_t minutes : {1u, 2u, 5u, 10u, 15u, 30u, 60u, 120u}) {
+        if (span <= minutes * 60 * 7) {
             step = minutes;
             break;
         }
     }
     for (uint32_t m = 0; m * 60 <= span; m += step)
-        AppendXTick(out, ChartFrame::kLeft + ColumnOf(m * 60, span), m);
-    AppendXName(out, "minutes");
+        AppendXTick(out, ChartFrame::kLeft + ColumnOf(m * 60, span), ClockText(m * 60));
+    AppendXName(out, "time into the game");
 }
 
 }  // namespace
 
 void AppendGameChart(std::string& out, const GameRecord& game, size_t number, const std::vector<Sample>& samples) {
     uint32_t span = std::max({game.lengthSeconds, samples.back().seconds, 1u});
-    std::vector<Column> columns(kColumns);
+    std::vector<Column> columns = Columns(samples, span, game.limit);
     int32_t highest = std::max(game.peakApm, game.limit);
-    for (const Sample& s : samples) {
-        Column& column = columns[ColumnOf(s.seconds, span)];
-        column.recent = column.has ? std::max(column.recent, s.recent) : s.recent;
-        column.apm = s.apm;
-        column.has = true;
-        highest = std::max({highest, s.recent, s.apm});
+    for (const Column& c : columns) {
+        if (c.has())
+            highest = std::max({highest, c.recent(), c.apm});
     }
     ChartFrame frame(highest);
 
@@ -124,7 +174,7 @@ void AppendGameChart(std::string& out, const GameRecord& game, size_t number, co
     AppendInt(attributes, static_cast<int64_t>(samples.size()));
     attributes += '"';
     OpenChart(out, "game-chart", "APM over game " + std::to_string(number), attributes);
-    AppendShading(out, columns, game.limit);
+    AppendShading(out, columns);
     AppendApmGrid(out, frame);
     if (game.limit > 0) {
         int y = frame.Y(game.limit);
@@ -132,7 +182,8 @@ void AppendGameChart(std::string& out, const GameRecord& game, size_t number, co
         out += '\n';
     }
     AppendLines(out, columns, frame);
+    AppendAlerts(out, columns);
     AppendPeak(out, game, span, frame);
-    AppendMinutes(out, span);
+    AppendTimes(out, span);
     out += "</svg>\n";
 }

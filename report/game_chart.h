@@ -1,5 +1,6 @@
-// One game's chart: its short-term APM and, after the warm-up, its whole-game APM over time in minutes,
-// the alert limit as a line with the stretches below it shaded, and the game's highest point marked.
+// One game's chart: its short-term APM and, after the warm-up, its whole-game APM over the time into the
+// game, the alert limit as a line with the time spent below it shaded, the alerts marked over the plot and
+// the game's highest APM marked.
 #pragma once
 
 #include <cstddef>

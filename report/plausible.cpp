@@ -4,6 +4,9 @@
 
 namespace {
 
+// Far more than a second can hold; keeps a column's sum of them from wrapping.
+constexpr uint32_t kMostAlerts = 1000;
+
 int32_t Apm(int32_t value) { return std::clamp<int32_t>(value, 0, kMaxApm); }
 
 // The most actions a game of that length can hold at the highest APM shown.
@@ -48,6 +51,7 @@ std::vector<Sample> PlausibleSamples(std::vector<Sample> samples) {
     for (Sample& s : samples) {
         s.apm = s.apm < 0 ? -1 : std::min(s.apm, kMaxApm);
         s.recent = Apm(s.recent);
+        s.alerts = std::min(s.alerts, kMostAlerts);
     }
     auto earlier = [](const Sample& a, const Sample& b) { return a.seconds < b.seconds; };
     if (!std::is_sorted(samples.begin(), samples.end(), earlier))

@@ -3,54 +3,60 @@
 #include <algorithm>
 #include <cmath>
 
+#include "report/by_text.h"
 #include "report/escape.h"
 #include "report/formats.h"
 #include "report/game_chart.h"
+#include "report/page_style.h"
+#include "report/phases.h"
 #include "report/plausible.h"
+#include "report/progress.h"
 #include "report/report_stats.h"
 #include "report/report_table.h"
-#include "report/trend_chart.h"
+#include "report/sessions.h"
+#include "util/local_time.h"
 
 namespace {
 
-// Nothing may run or be fetched, even if some text escaped its escaping.
-constexpr char kHead[] =
-    "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-    "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">\n"
-    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-    "<title>Cadro: game history</title>\n<style>\n"
-    "body{font:14px/1.4 system-ui,sans-serif;color:#222;background:#fafafa;margin:0 auto;max-width:960px;"
-    "padding:16px}\n"
-    "h1{font-size:22px;margin:0}h2{font-size:17px;margin:28px 0 8px}.written{color:#777;margin:2px 0 16px}\n"
-    ".summary{display:flex;flex-wrap:wrap;gap:12px;margin:0}.summary div{background:#fff;border:1px solid #ddd;"
-    "border-radius:6px;padding:8px 14px}.summary dt{color:#666;font-size:12px}.summary dd{margin:0;"
-    "font-size:18px;font-weight:600}.summary .detail{font-size:12px;font-weight:400;color:#555}\n"
-    "svg{display:block;width:100%;height:auto;background:#fff;border:1px solid #ddd;border-radius:6px}\n"
-    "svg text{font:11px system-ui,sans-serif;fill:#555}.ylabel{text-anchor:end}.xlabel{text-anchor:middle}"
-    ".xname{text-anchor:end}\n"
-    ".grid{stroke:#eee}.tick{stroke:#999}.limit,.trend-limit{stroke:#c0392b;stroke-dasharray:5 4;fill:none;"
-    "stroke-width:1.5}\n"
-    ".below{fill:#c0392b;fill-opacity:.12}.recent{stroke:#2a7ab8;fill:none;stroke-width:1.2}"
-    ".whole,.trend-average{stroke:#d9822b;fill:none;stroke-width:2}\n"
-    ".trend-point{fill:#2a7ab8}.peak{fill:#fff;stroke:#222;stroke-width:2}svg .peak-label{fill:#222;"
-    "font-weight:600}\n"
-    "table{border-collapse:collapse;width:100%;background:#fff;font-size:13px}th,td{border-bottom:1px solid #eee;"
-    "padding:4px 6px;text-align:left;white-space:nowrap}td.texts{white-space:normal;overflow-wrap:anywhere}\n"
-    "td.number,td.length,td.apm,td.actions,td.peak,td.peak-at,td.below{text-align:right;"
-    "font-variant-numeric:tabular-nums}\n"
-    ".legend{color:#555;font-size:12px;margin:4px 0 10px}.key{display:inline-block;width:18px;height:0;"
-    "border-top:3px solid;vertical-align:middle;margin:0 4px 0 12px}\n"
-    ".key.recent{border-color:#2a7ab8}.key.whole{border-color:#d9822b}.key.limit{border-top-style:dashed;"
-    "border-color:#c0392b}.key.below{height:10px;border:0;background:#c0392b;opacity:.2}\n"
-    "figure{margin:0 0 18px}figcaption{font-size:13px;margin:0 0 4px}.no-timeline{color:#777;margin:0}\n"
-    ".empty{background:#fff;border:1px solid #ddd;border-radius:6px;padding:12px 16px}\n"
-    "</style>\n</head>\n<body>\n<h1>Game history</h1>\n";
+constexpr char kNotKept[] =
+    "Games shorter than the 80-second warm-up, and games of 10 APM or less, log no summary and are not kept.";
 
 constexpr char kNoGames[] =
     "<section class=\"empty\" id=\"no-games\">\n<p><strong>No games yet.</strong></p>\n"
     "<p>Keep Cadro running and start a game: Cadro finds the game by itself, measures it, and when the "
     "game ends it is added here with its chart. Choose \"Game history...\" from Cadro's window menu to "
-    "open this page again.</p>\n</section>\n";
+    "open this page again.</p>\n<p class=\"not-kept\">";
+
+constexpr char kHistoryOff[] =
+    ">\n<p><strong>History is off:</strong> new games are not kept, "
+    "so this page shows only the games kept before. The DWORD value <code>history</code> in Cadro's settings "
+    "key (its <code>MAIN</code> section) set to 1 turns it on again.</p>\n</section>\n";
+
+constexpr char kNav[] =
+    "<nav><a href=\"#progress\">Getting faster?</a><a href=\"#phases\">Phases of a game</a>"
+    "<a href=\"#sessions\">Sessions</a><a href=\"#by-text\">Maps and game types</a><a href=\"#table\">Games</a>"
+    "<a href=\"#charts\">Charts</a><a href=\"#terms\">What the numbers mean</a></nav>\n";
+
+constexpr char kTerms[] =
+    "<section id=\"terms\">\n<h2>What the numbers mean</h2>\n<dl class=\"terms\">\n"
+    "<dt>APM</dt><dd>Actions per minute over the whole game: the key presses and clicks Cadro counts from the end "
+    "of the warm-up to the end of the game, per minute, less a correction of 4 % from 50 APM, 6 % from 100 and "
+    "8 % from 150. It is the number the overlay shows after the warm-up and the log's \"APM =\" line.</dd>\n"
+    "<dt>Warm-up</dt><dd>The first 80 seconds of a game, while the overlay shows \"---\"; their actions are not "
+    "counted.</dd>\n"
+    "<dt>Short-term APM</dt><dd>The actions of the last 5 seconds (at most 100) per minute, up to 999: the "
+    "number in parentheses on the overlay, and what the alert limit is checked against.</dd>\n"
+    "<dt>Highest APM</dt><dd>The highest short-term APM after the first 85 seconds, and when in the game it came, "
+    "as in the log's \"Highest APM\" line.</dd>\n"
+    "<dt>Alert limit, below the limit</dt><dd>The short-term APM under which the warning and the sound come "
+    "(0 turns them off); the time below it is counted after the warm-up, and an alert is one sound played.</dd>\n"
+    "<dt>Short game</dt><dd>A game under 3 minutes: its APM rests on less than 100 seconds of play, so it is "
+    "shown apart and left out of averages and bests.</dd>\n"
+    "<dt>Session</dt><dd>Games with less than 30 minutes between one's end and the next one's start.</dd>\n"
+    "<dt>Times</dt><dd>Times into a game are hours:minutes:seconds, as in Cadro's log; dates are year-month-day."
+    "</dd>\n</dl>\n<p class=\"not-kept\">";
+
+constexpr char kNoValue[] = "\xE2\x80\x94";
 
 void AppendFigure(std::string& out, const char* cssClass, const char* title, const std::string& value,
                   const std::string& detail = {}) {
@@ -67,48 +73,62 @@ void AppendFigure(std::string& out, const char* cssClass, const char* title, con
 
 std::string Rounded(double value) { return std::to_string(std::lround(value)); }
 
-void AppendSummary(std::string& out, const std::vector<GameRecord>& games) {
-    Summary s = Summarise(games);
+std::string DateOf(const GameRecord& game) { return StartedText(game).substr(0, 10); }
+
+void AppendSummary(std::string& out, const std::vector<GameRecord>& games, const Summary& s) {
     out += "<section id=\"summary\">\n<dl class=\"summary\">\n";
-    AppendFigure(out, "games", "Games played", std::to_string(s.games));
+    AppendFigure(out, "games", "Games played", std::to_string(s.games),
+                 s.shortGames ? std::to_string(s.shortGames) + " short" : "");
     AppendFigure(out, "time", "Time played", Duration(s.seconds));
+    if (s.lastCount == 0) {
+        AppendFigure(out, "average", "Average APM", kNoValue, "no game of 3 minutes or more yet");
+        out += "</dl>\n</section>\n";
+        return;
+    }
     std::string against;
     if (s.beforeCount > 0) {
-        long change = std::lround(s.last) - std::lround(s.before);
         against = "the " + std::to_string(s.beforeCount) + " before: <span class=\"before\">" + Rounded(s.before) +
-                  "</span> (" +
-                  (change >= 0 ? "+" : "") + std::to_string(change) + ")";
+                  "</span> (" + Signed(std::lround(s.last) - std::lround(s.before)) + ")";
     }
     std::string title = "Average APM, last " + Games(s.lastCount);
     AppendFigure(out, "average", title.c_str(), "<span class=\"last\">" + Rounded(s.last) + "</span>", against);
     const GameRecord& best = games[s.best];
-    std::string slots = SlotsText(best);
     AppendFigure(out, "best", "Best game", "<span class=\"apm\">" + std::to_string(best.apm) + "</span> APM",
-                 "game " + std::to_string(s.best + 1) + ", " + StartedText(best) +
-                     (slots.empty() ? "" : ", " + slots));
+                 "game " + std::to_string(s.best + 1) + ", " + StartedText(best));
+    if (s.bestTenLast != SIZE_MAX) {
+        AppendFigure(out, "best-ten", "Best 10 games in a row",
+                     "<span class=\"apm\">" + Rounded(s.bestTen) + "</span> APM",
+                     "games " + std::to_string(s.bestTenFirst + 1) + " to " + std::to_string(s.bestTenLast + 1) +
+                         ", up to " + DateOf(games[s.bestTenLast]));
+    }
     out += "</dl>\n</section>\n";
 }
 
-void AppendCharts(std::string& out, const std::vector<GameRecord>& games, const SampleSource& samples) {
-    size_t last = games.size() - std::min(games.size(), kChartGames);
-    out += "<section id=\"charts\">\n<h2>APM over time, the last " + Games(games.size() - last) +
+void AppendCharts(std::string& out, const std::vector<GameRecord>& games,
+                  const std::vector<std::vector<Sample>>& timelines) {
+    out += "<section id=\"charts\">\n<h2>Each of the last " + Games(timelines.size()) +
            "</h2>\n<p class=\"legend\"><span class=\"key recent\"></span>short-term APM"
-           "<span class=\"key whole\"></span>whole-game APM after the warm-up<span class=\"key limit\"></span>"
-           "alert limit<span class=\"key below\"></span>below the limit; the circle marks the highest APM</p>\n";
-    for (size_t i = games.size(); i-- > last;) {
+           "<span class=\"key whole\"></span>APM after the warm-up<span class=\"key limit\"></span>"
+           "alert limit<span class=\"key below\"></span>below the limit<span class=\"key alert\"></span>an alert; "
+           "the circle marks the highest APM</p>\n";
+    for (size_t k = 0; k < timelines.size(); ++k) {
+        size_t i = games.size() - 1 - k;
         const GameRecord& g = games[i];
         out += "<figure class=\"game\" data-game=\"" + std::to_string(i + 1) + "\">\n<figcaption>Game " +
                std::to_string(i + 1) + ", " + StartedText(g) + ": " + std::to_string(g.apm) + " APM over " +
-               Clock(g.lengthSeconds);
+               ClockText(g.lengthSeconds) + (IsShortGame(g) ? " (short)" : "");
+        if (g.limit > 0)
+            out += ", " + ClockText(g.secondsBelow) + " below " + std::to_string(g.limit);
+        if (g.alerts > 0)
+            out += ", " + std::to_string(g.alerts) + (g.alerts == 1 ? " alert" : " alerts");
         std::string slots = SlotsText(g);
         if (!slots.empty())
-            out += ", " + slots;
+            out += "; " + slots;
         out += "</figcaption>\n";
-        std::vector<Sample> timeline = samples ? PlausibleSamples(samples(g)) : std::vector<Sample>();
-        if (timeline.empty())
+        if (timelines[k].empty())
             out += "<p class=\"no-timeline\">No timeline was kept for this game.</p>\n";
         else
-            AppendGameChart(out, g, i + 1, timeline);
+            AppendGameChart(out, g, i + 1, timelines[k]);
         out += "</figure>\n";
     }
     out += "</section>\n";
@@ -134,30 +154,44 @@ void AppendLeftOut(std::string& out, size_t unreadable, size_t older) {
 }  // namespace
 
 std::string ReportHtml(const std::vector<GameRecord>& history, const SampleSource& samples,
-                       const std::string& writtenAt, const LeftOut& leftOut) {
+                       const std::string& writtenAt, const LeftOut& leftOut, bool historyOn) {
     std::vector<GameRecord> games = PlausibleGames(history);
     std::string out;
-    out.reserve(256 * 1024);
-    out += kHead;
+    out.reserve(512 * 1024);
+    out += kPageHead;
     out += "<p class=\"written\">Written ";
     AppendEscaped(out, writtenAt, 40);
     out += "</p>\n";
+    if (!historyOn) {
+        out += "<section class=\"empty\" ";
+        out += kHistoryOffMark;
+        out += kHistoryOff;
+    }
     AppendLeftOut(out, leftOut.unreadable + (history.size() - games.size()), leftOut.older);
     if (games.empty()) {
         out += kNoGames;
+        out += kNotKept;
+        out += "</p>\n</section>\n";
     } else {
-        AppendSummary(out, games);
-        size_t trend = std::min(games.size(), kTrendGames);
-        out += "<section id=\"trend\">\n<h2>APM of the last " + Games(trend) + "</h2>\n";
-        AppendTrendChart(out, games);
-        out += "<p class=\"legend\"><span class=\"key recent\"></span>each game's APM<span class=\"key whole\">"
-               "</span>average of 10 games<span class=\"key limit\"></span>alert limit</p>\n</section>\n";
+        out += kNav;
+        Summary summary = Summarise(games);
+        AppendSummary(out, games, summary);
+        std::vector<std::vector<Sample>> timelines(std::min(games.size(), kChartGames));
+        for (size_t k = 0; k < timelines.size() && samples; ++k)
+            timelines[k] = PlausibleSamples(samples(games[games.size() - 1 - k]));
+        AppendProgress(out, games, summary);
+        AppendPhases(out, timelines);
+        AppendSessions(out, games);
+        AppendByText(out, games);
         out += "<section id=\"table\">\n<h2>The last " + Games(std::min(games.size(), kTableGames)) +
                ", newest first</h2>\n";
+        out += "<div class=\"wide\">\n";
         AppendGameTable(out, games, kTableGames);
-        out += "</section>\n";
-        AppendCharts(out, games, samples);
+        out += "</div>\n<p class=\"legend\">Grey rows are short games (under 3 minutes).</p>\n</section>\n";
+        AppendCharts(out, games, timelines);
     }
-    out += "</body>\n</html>\n";
+    out += kTerms;
+    out += kNotKept;
+    out += "</p>\n</section>\n</body>\n</html>\n";
     return out;
 }

@@ -1,8 +1,9 @@
 // The game report, report.html: one self-contained page (inline CSS and SVG, no script, nothing fetched)
-// made from the history. At the top the games played, the time played, the average APM of the last 10
-// games against the 10 before and the best game; then the trend of the last 200 games, the table of the
-// last 100 and a chart of each of the last 20. Whatever the history holds the page stays under 2 MB:
-// records are checked (plausible.h), texts escaped and cut, and charts bounded by their width.
+// made from the history, answering what a player who wants to get faster asks: am I getting faster, where
+// in a game do I slow down, do I tire over a session, on which maps and game types am I fastest. Then the
+// table of the last 100 games, a chart of each of the last 20 and what the terms mean. Whatever the
+// history holds the page stays under 2 MB: records are checked (plausible.h), texts escaped and cut, and
+// charts bounded by their width.
 #pragma once
 
 #include <cstddef>
@@ -25,8 +26,11 @@ struct LeftOut {
     size_t older = 0;       // games older than those read
 };
 
-// The whole page. games: the history as read, oldest first. samples is asked only for the games that get
-// a chart, newest first. writtenAt: the local time the page is written, shown as given. Games that are not
-// plausible are left out as unreadable rows.
+// Marks a page written while the history was off; no text of the history can hold it, quotes being escaped.
+constexpr char kHistoryOffMark[] = "id=\"history-off\"";
+
+// The whole page. games: the history as read, oldest first. samples is asked only for the newest 20 games,
+// newest first. writtenAt: the local time the page is written, shown as given. Games that are not plausible
+// are left out as unreadable rows. historyOn: whether new games are being kept.
 std::string ReportHtml(const std::vector<GameRecord>& games, const SampleSource& samples,
-                       const std::string& writtenAt, const LeftOut& leftOut = {});
+                       const std::string& writtenAt, const LeftOut& leftOut = {}, bool historyOn = true);

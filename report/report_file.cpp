@@ -19,7 +19,7 @@ constexpr size_t kMostTimelineBytes = 16u << 20;
 constexpr size_t kMostGames = 50000;
 
 bool WriteReport(const std::string& reportPath, const std::string& historyPath, const std::string& timelineFolder,
-                 const std::string& writtenAt) {
+                 const std::string& writtenAt, bool historyOn) {
     Files& files = TheFiles();
     std::string text;
     uint32_t error = files.ReadWhole(historyPath, kMostHistoryBytes, &text);
@@ -36,28 +36,36 @@ bool WriteReport(const std::string& reportPath, const std::string& historyPath, 
     };
     HistoryRows rows = ReadHistory(text, kMostGames);
     std::string().swap(text);
-    std::string page = ReportHtml(rows.games, samples, writtenAt, LeftOut{rows.unreadable, rows.older});
+    std::string page = ReportHtml(rows.games, samples, writtenAt, LeftOut{rows.unreadable, rows.older}, historyOn);
     return files.WriteWhole(reportPath, page, Existing::kReplace) == 0;
 }
 
 }  // namespace
 
 bool WriteReportFile(const std::string& reportPath, const std::string& historyPath,
-                     const std::string& timelineFolder, const std::string& writtenAt) {
+                     const std::string& timelineFolder, const std::string& writtenAt, bool historyOn) {
     // Called from the window's menu: running out of memory fails the call, it does not unwind the message loop.
     try {
-        return WriteReport(reportPath, historyPath, timelineFolder, writtenAt);
+        return WriteReport(reportPath, historyPath, timelineFolder, writtenAt, historyOn);
     } catch (const std::bad_alloc&) {
         return false;
     }
 }
 
-bool WriteProgramReport() {
+bool WriteProgramReport(bool historyOn) {
     std::string report = ReportPath();
     if (report.empty() || ProgramHistory().MakeFolder() != 0)
         return false;
-    if (!WriteReportFile(report, HistoryPath(), TimelineFolder(), DateAndMinute(LocalNow())))
+    if (!WriteReportFile(report, HistoryPath(), TimelineFolder(), DateAndMinute(LocalNow()), historyOn))
         return false;
     ProgramHistory().Reported();
     return true;
+}
+
+bool ProgramReportCurrent(bool historyOn) {
+    std::string report = ReportPath();
+    std::string page;
+    if (report.empty() || ProgramHistory().unreported() || TheFiles().ReadWhole(report, kMaxReportBytes, &page) != 0)
+        return false;
+    return (page.find(kHistoryOffMark) != std::string::npos) == !historyOn;
 }

@@ -3,13 +3,17 @@
 #include <algorithm>
 
 #include "history/csv.h"
+#include "report/by_text.h"
 #include "report/chart.h"
 #include "report/escape.h"
 #include "report/formats.h"
+#include "report/report_stats.h"
+#include "util/local_time.h"
 
 namespace {
 
 constexpr size_t kSlotChars = 40;
+constexpr char kNone[] = "\xE2\x80\x94";
 
 void AppendCell(std::string& out, const char* cssClass, const std::string& text) {
     out += "<td class=\"";
@@ -20,13 +24,14 @@ void AppendCell(std::string& out, const char* cssClass, const std::string& text)
 }
 
 // A time cell that also carries its seconds, for readers of the page's markup.
-void AppendSecondsCell(std::string& out, const char* cssClass, uint32_t seconds) {
+void AppendSecondsCell(std::string& out, const char* cssClass, uint32_t seconds, const char* after = "") {
     out += "<td class=\"";
     out += cssClass;
     out += '"';
     AppendAttr(out, "data-seconds", seconds);
     out += '>';
-    out += Clock(seconds);
+    out += ClockText(seconds);
+    out += after;
     out += "</td>";
 }
 
@@ -42,36 +47,49 @@ std::string StartedText(const GameRecord& game) {
 
 std::string SlotsText(const GameRecord& game) {
     std::string out;
-    for (const std::string* slot : {&game.slotA, &game.slotB, &game.slotC}) {
-        if (slot->empty())
+    for (const TextColumn& column : kTextColumns) {
+        const std::string& text = game.*column.text;
+        if (text.empty())
             continue;
         if (!out.empty())
-            out += " \xC2\xB7 ";
-        AppendEscaped(out, *slot, kSlotChars);
+            out += ", ";
+        out += column.name;
+        out += ": ";
+        AppendEscaped(out, text, kSlotChars);
     }
     return out;
 }
 
 void AppendGameTable(std::string& out, const std::vector<GameRecord>& games, size_t count) {
     out += "<table class=\"games\">\n<thead><tr><th>#</th><th>Date and time</th><th>Length</th><th>APM</th>"
-           "<th>Actions</th><th>Highest APM</th><th>at</th><th>Below the limit</th><th>Ended</th>"
-           "<th>Texts</th></tr></thead>\n<tbody>\n";
+           "<th>Actions</th><th>Highest APM</th><th>at</th><th>Below limit</th><th>Alerts</th><th>Ended</th>";
+    for (const TextColumn& column : kTextColumns)
+        out += std::string("<th>") + column.name + "</th>";
+    out += "</tr></thead>\n<tbody>\n";
     size_t last = games.size() - std::min(games.size(), count);
     for (size_t i = games.size(); i-- > last;) {
         const GameRecord& g = games[i];
-        out += "<tr class=\"game\"";
+        bool brief = IsShortGame(g);
+        out += brief ? "<tr class=\"game short\"" : "<tr class=\"game\"";
         AppendAttr(out, "data-game", static_cast<int64_t>(i + 1));
         out += '>';
         AppendCell(out, "number", std::to_string(i + 1));
         AppendCell(out, "started", StartedText(g));
-        AppendSecondsCell(out, "length", g.lengthSeconds);
+        AppendSecondsCell(out, "length", g.lengthSeconds, brief ? " <span class=\"tag\">short</span>" : "");
         AppendCell(out, "apm", std::to_string(g.apm));
         AppendCell(out, "actions", std::to_string(g.actions));
-        AppendCell(out, "peak", std::to_string(g.peakApm));
-        AppendSecondsCell(out, "peak-at", g.peakSeconds);
+        if (g.peakApm > 0) {
+            AppendCell(out, "peak", std::to_string(g.peakApm));
+            AppendSecondsCell(out, "peak-at", g.peakSeconds);
+        } else {
+            AppendCell(out, "peak", kNone);
+            AppendCell(out, "peak-at", kNone);
+        }
         AppendSecondsCell(out, "below", g.secondsBelow);
+        AppendCell(out, "alerts", std::to_string(g.alerts));
         AppendCell(out, "end", EndText(g.end));
-        AppendCell(out, "texts", SlotsText(g));
+        for (const TextColumn& column : kTextColumns)
+            AppendCell(out, column.cssClass, Escaped(g.*column.text, kSlotChars));
         out += "</tr>\n";
     }
     out += "</tbody>\n</table>\n";

@@ -9,7 +9,7 @@
 
 // "2026-12-09 04:12:33" from the record's "2026-12-09T04:12:33"; anything else escaped and cut.
 std::string StartedText(const GameRecord& game);
-// The texts captured for the game, escaped, cut and joined.
+// The texts captured for the game, each named ("Map: Lost Temple"), escaped, cut and joined.
 std::string SlotsText(const GameRecord& game);
 
 // Rows of the last (up to) count games, newest first; games are plausible, oldest first.

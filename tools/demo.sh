@@ -22,16 +22,25 @@ done
 
 shot() { import -window root "$out/$1.png" && echo "demo: screenshot $out/$1.png"; }
 log() { "$CADRO_WINE" "$bin/driver.exe" log | tr -d '\r'; }
-# The report as the player's browser shows it: chromium headless on the prefix's report.html.
-report_shot() {
-    local where report profile
-    where="$("$CADRO_WINE" "$bin/hold_file.exe" --where '%APPDATA%\Vorkel\cadro\report.html' | tr -d '\r')"
-    report="$("$CADRO_WINE" winepath -u "$where" 2>/dev/null | tr -d '\r')"
+# A page as the player's browser shows it: chromium headless on a local file. page_shot FILE NAME
+page_shot() {
+    local profile
     profile="$(mktemp -d "$CADRO_SESSION/chromium.XXXXXX")"
     chromium --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
         --disable-component-update --disable-sync --user-data-dir="$profile" --hide-scrollbars \
-        --disable-quic --window-size=1000,1400 --screenshot="$out/report.png" "file://$report" >/dev/null 2>&1 &&
-        echo "demo: screenshot of the game report $out/report.png" || echo "demo: no screenshot of the game report"
+        --disable-quic --window-size=1000,1400 --screenshot="$out/$2.png" "file://$1" >/dev/null 2>&1 &&
+        echo "demo: screenshot of $1: $out/$2.png" || echo "demo: no screenshot of $1"
+}
+# The report Cadro wrote in the prefix for the demo's game.
+report_shot() {
+    local where
+    where="$("$CADRO_WINE" "$bin/hold_file.exe" --where '%APPDATA%\Vorkel\cadro\report.html' | tr -d '\r')"
+    page_shot "$("$CADRO_WINE" winepath -u "$where" 2>/dev/null | tr -d '\r')" report
+}
+# The report of a crafted history of eight weeks, whose answers are known, for comparison.
+crafted_shot() {
+    "$CADRO_WINE" "$bin/report_sample.exe" "$("$CADRO_WINE" winepath -w "$out/report-crafted.html" | tr -d '\r')" \
+        learning >/dev/null && page_shot "$out/report-crafted.html" report-crafted
 }
 
 # One 100-second game at 300 key presses and 60 clicks a minute, with chat lines and minimap clicks
@@ -53,6 +62,7 @@ wait "$sim" || true
 "$CADRO_WINE" "$bin/driver.exe" wait-log "BW Closed" 30 >/dev/null || true
 log > "$out/event-log.txt"
 report_shot
+crafted_shot || echo "demo: no crafted report"
 "$CADRO_WINE" "$bin/driver.exe" click 1002 >/dev/null || true
 wait "$cadro" || true
 echo "demo: event log ($out/event-log.txt):"

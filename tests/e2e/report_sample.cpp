@@ -1,8 +1,10 @@
 // Writes the game report of a made-up history, for a browser to check.
-// Usage: report_sample.exe PATH GAMES. The second newest game's texts are hostile markup. Prints one line a
-// game, oldest first: "game <number> apm <apm> actions <actions>".
+// Usage: report_sample.exe PATH GAMES, or report_sample.exe PATH learning. With GAMES, the second newest
+// game's texts are hostile markup; it prints one line a game, oldest first: "game <number> apm <apm> actions
+// <actions>". "learning" writes the page of a player's eight weeks whose answers are known (crafted_games.h).
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "report/report.h"
@@ -11,16 +13,18 @@
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: report_sample PATH GAMES\n");
+        std::fprintf(stderr, "usage: report_sample PATH GAMES|learning\n");
         return 2;
     }
-    std::vector<GameRecord> games = CraftedGames(static_cast<size_t>(std::atoi(argv[2])));
-    if (games.size() >= 2) {
+    bool learning = std::strcmp(argv[2], "learning") == 0;
+    std::vector<GameRecord> games = learning ? LearningGames() : CraftedGames(static_cast<size_t>(std::atoi(argv[2])));
+    if (!learning && games.size() >= 2) {
         GameRecord& hostile = games[games.size() - 2];
         hostile.slotA = "<script>alert(1)</script>";
         hostile.slotC = "a&b <b>bold</b>";
     }
-    std::string page = ReportHtml(games, CraftedTimeline, "2026-12-09 04:12");
+    SampleSource samples = learning ? SampleSource(LearningTimeline) : SampleSource(CraftedTimeline);
+    std::string page = ReportHtml(games, samples, "2026-12-09 04:12");
     if (TheFiles().WriteWhole(argv[1], page, Existing::kReplace) != 0) {
         std::fprintf(stderr, "report_sample: cannot write %s\n", argv[1]);
         return 1;

@@ -180,8 +180,9 @@ class GameTest(harness.BrowserTestCase):
 
         # The timeline: a second a row from the start, the whole-game number empty in the warm-up.
         lines = self.files.timeline(row[13])
-        self.assertEqual(lines[0], ["seconds", "apm", "recent"])
-        samples = [(int(s), int(a) if a else None, int(r)) for s, a, r in lines[1:]]
+        self.assertEqual(lines[0], ["seconds", "apm", "recent", "alerts"])
+        self.assertEqual(sum(int(a) for *_, a in lines[1:]), int(row[8]), "the timeline marks each alert counted")
+        samples = [(int(s), int(a) if a else None, int(r)) for s, a, r, _ in lines[1:]]
         seconds = [s for s, _, _ in samples]
         self.assertEqual(seconds[0], 0)
         self.assertEqual(seconds, sorted(set(seconds)))
@@ -270,10 +271,15 @@ class GameTest(harness.BrowserTestCase):
         for chart in charts:
             self.assertEqual(len(chart.find_all("polyline", "recent")), 1)
             self.assertEqual(len(chart.find_all("circle", "peak")), 1)
-        trend = dom.find_all("svg", "trend-chart")
+        # Games of 95 s are short: drawn apart, and no best or average is made of them.
+        trend = dom.find_all("svg", "progress-chart")
         self.assertEqual(len(trend), 1)
-        self.assertEqual([p.attrs["data-apm"] for p in trend[0].find_all("circle", "trend-point")],
+        self.assertEqual([p.attrs["data-apm"] for p in trend[0].find_all("circle", "trend-short")],
                          [str(g[0]) for g in games])
+        self.assertEqual(dom.find_all("div", "best"), [])
+        self.assertIn("no game of 3 minutes or more yet", dom.find_all("div", "average")[0].text())
+        self.assertEqual(len(dom.find_all("section", None)) - len(dom.find_all("section", "empty")), 8,
+                         "summary, the four questions, the table, the charts and the terms")
         self.page_screenshot(self.files.report, "report", 1000, 1600)
 
         # The window menu opens that page as it is: nothing is rewritten.

@@ -7,6 +7,7 @@
 #include "app/res/resource.h"
 #include "history/program_history.h"
 #include "link/link.h"
+#include "report/report.h"
 #include "report/report_path.h"
 #include "tests/unit/fake_os.h"
 #include "util/files.h"
@@ -105,6 +106,33 @@ TEST_F(MainWindowTest, GameHistoryWritesTheReportAgainWhenGamesWereSavedSinceIt)
     dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
     ASSERT_EQ(TheFiles().ReadWhole(path, 1u << 20, &page), 0u);
     EXPECT_EQ(page, "kept");
+}
+
+TEST_F(MainWindowTest, GameHistorySaysWhenTheHistoryIsOffAndIsWrittenAgainWhenThatChanges) {
+    std::string path = ReportPath();
+    ASSERT_EQ(ProgramHistory().MakeFolder(), 0u);
+    ASSERT_EQ(TheFiles().WriteWhole(path, "kept while on", Existing::kReplace), 0u);
+    std::string page;
+    dlg->m_bHistory = 0;
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
+    ASSERT_EQ(TheFiles().ReadWhole(path, 1u << 20, &page), 0u);
+    EXPECT_NE(page.find("History is off"), std::string::npos) << "the page says why it does not change";
+
+    // Still off: the page that says so is opened as it is.
+    const std::string saysOff = std::string("kept, ") + kHistoryOffMark;
+    ASSERT_EQ(TheFiles().WriteWhole(path, saysOff, Existing::kReplace), 0u);
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
+    ASSERT_EQ(TheFiles().ReadWhole(path, 1u << 20, &page), 0u);
+    EXPECT_EQ(page, saysOff);
+
+    // On again: a page that says it is off is written again.
+    dlg->m_bHistory = 1;
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
+    ASSERT_EQ(TheFiles().ReadWhole(path, 1u << 20, &page), 0u);
+    EXPECT_EQ(page.find(kHistoryOffMark), std::string::npos);
+    EXPECT_NE(page.find("No games yet."), std::string::npos);
+    EXPECT_EQ(os.opened.size(), 3u);
+    ::DeleteFileA(path.c_str());
 }
 
 TEST_F(MainWindowTest, OkNeverClosesAndCancelOrExitOnlyAskToQuit) {

@@ -7,10 +7,15 @@ size_t Count(const std::string& text, const std::string& needle) {
     return n;
 }
 
-// What follows each marker's element up to the next end.
-static std::vector<std::string> Contents(const std::string& page, const std::string& marker, const char* end) {
+// What follows each marker's element up to the next end. A marker that ends in an open class attribute
+// matches the class among others too ("xlabel" in class="xlabel end").
+static std::vector<std::string> Contents(const std::string& page, const std::string& marker, const char* end,
+                                         bool among = false) {
     std::vector<std::string> contents;
     for (size_t at = page.find(marker); at != std::string::npos; at = page.find(marker, at + 1)) {
+        char next = at + marker.size() < page.size() ? page[at + marker.size()] : '\0';
+        if (among && next != '"' && next != ' ')
+            continue;
         size_t from = page.find('>', at) + 1;
         contents.push_back(page.substr(from, page.find(end, from) - from));
     }
@@ -22,7 +27,7 @@ std::vector<std::string> Cells(const std::string& page, const std::string& cssCl
 }
 
 std::vector<std::string> Texts(const std::string& page, const std::string& cssClass) {
-    return Contents(page, "class=\"" + cssClass + "\"", "<");
+    return Contents(page, "class=\"" + cssClass, "<", true);
 }
 
 std::vector<std::string> Tags(const std::string& page, const std::string& opening) {

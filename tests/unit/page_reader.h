@@ -9,7 +9,7 @@
 size_t Count(const std::string& text, const std::string& needle);
 // The contents of every <td class="cssClass"> cell, in order.
 std::vector<std::string> Cells(const std::string& page, const std::string& cssClass);
-// The text inside every element of that class (up to its first child element).
+// The text inside every element of that class, also among others (up to its first child element).
 std::vector<std::string> Texts(const std::string& page, const std::string& cssClass);
 // The opening tag, up to its '>', of every element that opens with opening.
 std::vector<std::string> Tags(const std::string& page, const std::string& opening);

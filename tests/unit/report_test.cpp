@@ -5,10 +5,12 @@
 
 #include <cctype>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "report/by_text.h"
 #include "report/plausible.h"
 #include "report/report.h"
 #include "tests/unit/page_reader.h"
@@ -23,6 +25,11 @@ std::string Page(const std::vector<GameRecord>& games, const SampleSource& sampl
 }
 
 std::vector<Sample> NoSamples(const GameRecord&) { return {}; }
+
+// The cells of one column of the table of games (other tables share class names).
+std::vector<std::string> Column(const std::string& page, const std::string& cssClass) {
+    return Cells(Between(page, "<table class=\"games\">", "</table>"), cssClass);
+}
 
 std::string Figure(const std::string& page, const char* cssClass) {
     return Between(page, std::string("<div class=\"") + cssClass + "\">", "</div>");
@@ -112,7 +119,7 @@ void ExpectInsideCharts(const std::string& page) {
 
 }  // namespace
 
-TEST(ReportPage, BeforeTheFirstGameSaysThereAreNoneAndHowToGetOne) {
+TEST(ReportPage, BeforeTheFirstGameSaysThereAreNoneWhyAndHowToGetOne) {
     GameRecord day = OneGame();
     day.lengthSeconds = 86400;  // no real game, so no game at all
     for (const auto& games : {std::vector<GameRecord>{}, std::vector<GameRecord>{day}}) {
@@ -121,11 +128,25 @@ TEST(ReportPage, BeforeTheFirstGameSaysThereAreNoneAndHowToGetOne) {
         EXPECT_NE(page.find("No games yet."), std::string::npos);
         EXPECT_NE(page.find("start a game"), std::string::npos);
         EXPECT_NE(page.find("Game history..."), std::string::npos);
+        std::string notKept = Between(Between(page, "id=\"no-games\"", "</section>"), "<p class=\"not-kept\">", "</p>");
+        EXPECT_NE(notKept.find("shorter than the 80-second warm-up"), std::string::npos) << notKept;
         EXPECT_EQ(Count(page, "<svg"), 0u);
         EXPECT_EQ(Count(page, "<table"), 0u);
         EXPECT_EQ(Count(page, "id=\"summary\""), 0u);
+        EXPECT_EQ(Count(page, "id=\"terms\""), 1u) << "the terms are explained on every page";
+        EXPECT_EQ(Count(page, "id=\"history-off\""), 0u);
         EXPECT_NE(page.find("Written 2026-12-09 04:12"), std::string::npos);
         EXPECT_EQ(page.size() - page.rfind("</html>\n"), 8u);
+    }
+}
+
+TEST(ReportPage, SaysWhenTheHistoryIsOffWithOrWithoutGames) {
+    for (const auto& games : {std::vector<GameRecord>{}, CraftedGames(3)}) {
+        std::string page = ReportHtml(games, CraftedTimeline, kNow, {}, false);
+        EXPECT_EQ(Count(page, "id=\"history-off\""), 1u);
+        EXPECT_NE(page.find("History is off"), std::string::npos);
+        EXPECT_EQ(Count(page, "id=\"no-games\""), games.empty() ? 1u : 0u);
+        EXPECT_EQ(Column(page, "apm").size(), games.size());
     }
 }
 
@@ -135,11 +156,16 @@ TEST(ReportPage, IsOneSelfContainedPageWithoutScriptOrAnythingFetched) {
     EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
     EXPECT_EQ(Count(page, "<style>"), 1u);
     EXPECT_EQ(Count(page, "<script"), 0u);
-    for (const char* fetch : {"src=", "href=", "url(", "@import", "http:", "https:"})
+    for (const char* fetch : {"src=", "url(", "@import", "http:", "https:"})
         EXPECT_EQ(Count(page, fetch), 0u) << fetch;
+    EXPECT_EQ(Count(page, "href="), Count(page, "href=\"#")) << "links lead only within the page";
+    for (const std::string& target : Attributes(page, "<a ", "href"))
+        EXPECT_EQ(Count(page, "id=\"" + target.substr(1) + "\""), 1u) << target;
     EXPECT_EQ(Count(page, "<svg"), Count(page, "</svg>"));
     EXPECT_EQ(Count(page, "<figure"), Count(page, "</figure>"));
     EXPECT_EQ(Count(page, "<tr"), Count(page, "</tr>"));
+    EXPECT_EQ(Count(page, "<section"), Count(page, "</section>"));
+    EXPECT_EQ(Count(page, "<table"), Count(page, "</table>"));
 }
 
 TEST(ReportPage, OneGameShowsItsFiguresRowTrendPointAndChart) {
@@ -149,7 +175,7 @@ TEST(ReportPage, OneGameShowsItsFiguresRowTrendPointAndChart) {
         asked.push_back(game.timeline);
         return CraftedTimeline(game);
     });
-    EXPECT_EQ(asked, std::vector<std::string>{"t.csv"});
+    EXPECT_EQ(asked, std::vector<std::string>{"t.csv"}) << "each timeline is read once";
 
     EXPECT_NE(Figure(page, "games").find("<dd>1</dd>"), std::string::npos) << Figure(page, "games");
     EXPECT_NE(Figure(page, "time").find("<dd>12 min</dd>"), std::string::npos) << Figure(page, "time");
@@ -159,41 +185,61 @@ TEST(ReportPage, OneGameShowsItsFiguresRowTrendPointAndChart) {
     EXPECT_EQ(average.find("before"), std::string::npos) << "no games before the last one: " << average;
     std::string best = Figure(page, "best");
     EXPECT_NE(best.find("<span class=\"apm\">187</span> APM"), std::string::npos) << best;
-    EXPECT_NE(best.find("game 1, 2026-03-04 05:06:07, Ann \xC2\xB7 Python \xC2\xB7 Melee"), std::string::npos)
-        << best;
+    EXPECT_NE(best.find("game 1, 2026-03-04 05:06:07"), std::string::npos) << best;
 
     using Texts = std::vector<std::string>;
-    EXPECT_EQ(Cells(page, "number"), Texts{"1"});
-    EXPECT_EQ(Cells(page, "started"), Texts{"2026-03-04 05:06:07"});
-    EXPECT_EQ(Cells(page, "length"), Texts{"12:34"});
+    EXPECT_EQ(Column(page, "number"), Texts{"1"});
+    EXPECT_EQ(Column(page, "started"), Texts{"2026-03-04 05:06:07"});
+    EXPECT_EQ(Column(page, "length"), Texts{"00:12:34"}) << "times as the log writes them";
     EXPECT_EQ(Attributes(page, "<td class=\"length\"", "data-seconds"), Texts{"754"});
-    EXPECT_EQ(Cells(page, "apm"), Texts{"187"});
-    EXPECT_EQ(Cells(page, "actions"), Texts{"2101"});
-    EXPECT_EQ(Cells(page, "peak"), Texts{"260"});
-    EXPECT_EQ(Cells(page, "peak-at"), Texts{"6:40"});
-    EXPECT_EQ(Cells(page, "below"), Texts{"0:33"});
-    EXPECT_EQ(Cells(page, "end"), Texts{"F8"});
-    EXPECT_EQ(Cells(page, "texts"), Texts{"Ann \xC2\xB7 Python \xC2\xB7 Melee"});
+    EXPECT_EQ(Column(page, "apm"), Texts{"187"});
+    EXPECT_EQ(Column(page, "actions"), Texts{"2101"});
+    EXPECT_EQ(Column(page, "peak"), Texts{"260"});
+    EXPECT_EQ(Column(page, "peak-at"), Texts{"00:06:40"});
+    EXPECT_EQ(Column(page, "below"), Texts{"00:00:33"});
+    EXPECT_EQ(Column(page, "end"), Texts{"F8"});
+    EXPECT_EQ(Column(page, "player"), Texts{"Ann"});
+    EXPECT_EQ(Column(page, "map"), Texts{"Python"});
+    EXPECT_EQ(Column(page, "mode"), Texts{"Melee"});
+    std::string head = Between(page, "<table class=\"games\">", "</thead>");
+    for (const char* name : {"<th>Player</th>", "<th>Map</th>", "<th>Game type</th>", "<th>Alerts</th>"})
+        EXPECT_NE(head.find(name), std::string::npos) << name;
 
-    EXPECT_EQ(Attributes(page, "<svg class=\"trend-chart\"", "data-points"), Texts{"1"});
+    EXPECT_EQ(Attributes(page, "<svg class=\"progress-chart\"", "data-points"), Texts{"1"});
     EXPECT_EQ(Attributes(page, "<circle class=\"trend-point\"", "data-apm"), Texts{"187"});
     EXPECT_EQ(Attributes(page, "<svg class=\"game-chart\"", "data-game"), Texts{"1"});
     EXPECT_EQ(Attributes(page, "<svg class=\"game-chart\"", "data-samples"), Texts{"755"});
+    std::string caption = Between(page, "<figcaption>", "</figcaption>");
+    EXPECT_EQ(caption, "<figcaption>Game 1, 2026-03-04 05:06:07: 187 APM over 00:12:34, 00:00:33 below 100; "
+                       "Player: Ann, Map: Python, Game type: Melee</figcaption>");
     // One game is one game in every heading.
     EXPECT_EQ(page.find("1 games"), std::string::npos);
     EXPECT_NE(page.find("The last 1 game, newest first"), std::string::npos);
 }
 
+TEST(ReportPage, AGameWithoutAPeakShowsNoneRatherThanZeroAtTheStart) {
+    GameRecord g = OneGame();
+    g.peakApm = 0;
+    g.peakSeconds = 0;
+    std::string page = Page({g});
+    EXPECT_EQ(Column(page, "peak"), std::vector<std::string>{"\xE2\x80\x94"});
+    EXPECT_EQ(Column(page, "peak-at"), std::vector<std::string>{"\xE2\x80\x94"});
+    EXPECT_EQ(Count(page, "<circle class=\"peak\""), 0u);
+    EXPECT_EQ(Count(page, "class=\"peak-label\""), 0u);
+}
+
 TEST(ReportPage, TableHoldsTheLastHundredGamesNewestFirstWithTheRecordsNumbers) {
     std::vector<GameRecord> games = CraftedGames(150, 7);
     std::string page = Page(games);
-    auto apm = Cells(page, "apm"), actions = Cells(page, "actions"), peak = Cells(page, "peak"),
-         started = Cells(page, "started"), end = Cells(page, "end"), number = Cells(page, "number");
-    auto length = Attributes(page, "<td class=\"length\"", "data-seconds");
-    auto peakAt = Attributes(page, "<td class=\"peak-at\"", "data-seconds");
-    auto below = Attributes(page, "<td class=\"below\"", "data-seconds");
+    std::string table = Between(page, "<table class=\"games\">", "</table>");
+    auto apm = Cells(table, "apm"), actions = Cells(table, "actions"), peak = Cells(table, "peak"),
+         started = Cells(table, "started"), end = Cells(table, "end"), number = Cells(table, "number"),
+         alerts = Cells(table, "alerts"), map = Cells(table, "map");
+    auto length = Attributes(table, "<td class=\"length\"", "data-seconds");
+    auto peakAt = Attributes(table, "<td class=\"peak-at\"", "data-seconds");
+    auto below = Attributes(table, "<td class=\"below\"", "data-seconds");
     ASSERT_EQ(apm.size(), kTableGames);
-    for (auto* column : {&actions, &peak, &started, &end, &number, &length, &peakAt, &below})
+    for (auto* column : {&actions, &peak, &started, &end, &number, &length, &peakAt, &below, &alerts, &map})
         ASSERT_EQ(column->size(), kTableGames);
     const char* ends[] = {"game over", "F8", "game closed", "Cadro closed"};
     for (size_t row = 0; row < kTableGames; ++row) {
@@ -208,11 +254,13 @@ TEST(ReportPage, TableHoldsTheLastHundredGamesNewestFirstWithTheRecordsNumbers) 
         EXPECT_EQ(length[row], std::to_string(g.lengthSeconds)) << row;
         EXPECT_EQ(peakAt[row], std::to_string(g.peakSeconds)) << row;
         EXPECT_EQ(below[row], std::to_string(g.secondsBelow)) << row;
+        EXPECT_EQ(alerts[row], std::to_string(g.alerts)) << row;
         EXPECT_EQ(end[row], ends[static_cast<int>(g.end)]) << row;
+        EXPECT_EQ(map[row], g.slotB) << row;
     }
 }
 
-TEST(ReportPage, SummaryComparesTheLastTenGamesWithTheTenBeforeAndNamesTheFirstBest) {
+TEST(ReportPage, SummaryComparesTheLastTenGamesWithTheTenBeforeAndNamesTheBests) {
     std::vector<GameRecord> games = CraftedGames(25);
     for (size_t i = 0; i < games.size(); ++i) {
         games[i].apm = 100 + static_cast<int32_t>(i);
@@ -229,32 +277,77 @@ TEST(ReportPage, SummaryComparesTheLastTenGamesWithTheTenBeforeAndNamesTheFirstB
     EXPECT_NE(average.find("the 10 before: <span class=\"before\">168</span> (-48)"), std::string::npos)
         << average;
     EXPECT_NE(Figure(page, "best").find("game 8, "), std::string::npos) << Figure(page, "best");
+    // Of the ten in a row that hold both 400s, the last ones: games 8 to 17, (107+...+116 - 107 - 112 + 800) / 10.
+    std::string ten = Figure(page, "best-ten");
+    EXPECT_NE(ten.find("<span class=\"apm\">170</span>"), std::string::npos) << ten;
+    EXPECT_NE(ten.find("games 8 to 17"), std::string::npos) << ten;
 
     games.resize(15);
     average = Figure(Page(games), "average");
     EXPECT_NE(average.find("the 5 before: <span class=\"before\">"), std::string::npos) << average;
 }
 
-TEST(ReportPage, TrendShowsTheLastTwoHundredGamesWithTheirAverageAndTheLimit) {
-    std::vector<GameRecord> games = CraftedGames(250, 3);
+TEST(ReportPage, ShortGamesAreShownApartAndKeptOutOfAveragesAndBests) {
+    std::vector<GameRecord> games = CraftedGames(12);
+    for (GameRecord& g : games)
+        g.apm = 100;
+    games[5].apm = games[11].apm = 900;  // a game stopped at 1:25: its APM rests on five seconds
+    games[5].lengthSeconds = games[11].lengthSeconds = 85;
+    games[3].apm = 150;
     std::string page = Page(games);
-    EXPECT_EQ(Attributes(page, "<svg class=\"trend-chart\"", "data-points"), std::vector<std::string>{"200"});
-    auto numbers = Attributes(page, "<circle class=\"trend-point\"", "data-game");
-    auto apm = Attributes(page, "<circle class=\"trend-point\"", "data-apm");
-    ASSERT_EQ(numbers.size(), 200u);
-    ASSERT_EQ(apm.size(), 200u);
-    for (size_t i = 0; i < 200; ++i) {
-        EXPECT_EQ(numbers[i], std::to_string(51 + i));
-        EXPECT_EQ(apm[i], std::to_string(games[50 + i].apm));
-    }
-    auto average = Attributes(page, "<polyline class=\"trend-average\"", "points");
-    ASSERT_EQ(average.size(), 1u);
-    EXPECT_EQ(Count(average[0], ","), 200u);
-    EXPECT_EQ(Count(page, "<polyline class=\"trend-limit\""), 1u);
+    EXPECT_NE(Figure(page, "games").find("<dd>12 <span class=\"detail\">2 short</span>"), std::string::npos)
+        << Figure(page, "games");
+    EXPECT_NE(Figure(page, "average").find("<span class=\"last\">105</span>"), std::string::npos)
+        << "the 10 games that are not short: " << Figure(page, "average");
+    EXPECT_NE(Figure(page, "best").find("game 4, "), std::string::npos) << Figure(page, "best");
+    EXPECT_NE(Figure(page, "best-ten").find("<span class=\"apm\">105</span>"), std::string::npos);
+    EXPECT_EQ(Attributes(page, "<circle class=\"trend-short\"", "data-game"), (std::vector<std::string>{"6", "12"}));
+    EXPECT_EQ(Count(page, "<circle class=\"trend-point\""), 10u);
+    EXPECT_EQ(Count(page, "<tr class=\"game short\""), 2u);
 
     for (GameRecord& g : games)
-        g.limit = 0;
-    EXPECT_EQ(Count(Page(games), "<polyline class=\"trend-limit\""), 0u) << "no limit was ever set";
+        g.lengthSeconds = 100;
+    page = Page(games);
+    EXPECT_NE(Figure(page, "average").find("no game of 3 minutes or more yet"), std::string::npos);
+    EXPECT_EQ(Count(page, "<div class=\"best\">"), 0u);
+    EXPECT_NE(page.find("Too little play yet to compare the phases"), std::string::npos) << "no answer from no data";
+    EXPECT_NE(page.find("No game of 3 minutes or more in the 4 weeks up to your newest game."), std::string::npos);
+}
+
+TEST(ReportPage, ProgressDrawsTheNewestThousandGamesByDateWithTheWeeksAverages) {
+    std::vector<GameRecord> games = CraftedGames(1200, 3);  // one an hour from 2026-01-01, a Thursday
+    std::string page = Page(games);
+    EXPECT_EQ(Attributes(page, "<svg class=\"progress-chart\"", "data-points"), std::vector<std::string>{"1000"});
+    auto numbers = Attributes(page, "<circle class=\"trend-point\"", "data-game");
+    auto apm = Attributes(page, "<circle class=\"trend-point\"", "data-apm");
+    auto x = Attributes(page, "<circle class=\"trend-point\"", "cx");
+    ASSERT_EQ(numbers.size(), 1000u);
+    ASSERT_EQ(apm.size(), 1000u);
+    for (size_t i = 0; i < 1000; ++i) {
+        EXPECT_EQ(numbers[i], std::to_string(201 + i));
+        EXPECT_EQ(apm[i], std::to_string(games[200 + i].apm));
+        if (i > 0) {
+            EXPECT_GE(std::stol(x[i]), std::stol(x[i - 1])) << "by date";
+        }
+    }
+    // Game 201 starts 2026-01-09 08:00; its week from Monday 2026-01-05.
+    std::vector<std::string> weeks = Attributes(page, "<tr class=\"week\"", "data-week");
+    ASSERT_FALSE(weeks.empty());
+    EXPECT_EQ(weeks.back(), "2026-01-05");
+    EXPECT_EQ(weeks.front(), "2026-02-16") << "game 1200 starts 2026-02-19";
+    std::string first = Between(page, "data-week=\"2026-01-12\">", "</tr>");
+    double sum = 0;
+    for (size_t i = 11 * 24; i < 18 * 24; ++i)
+        sum += games[i].apm;
+    EXPECT_EQ(Cells(first, "apm"), std::vector<std::string>{std::to_string(std::lround(sum / (7 * 24)))});
+    EXPECT_EQ(Cells(first, "games"), std::vector<std::string>{"168"});
+    std::vector<std::string> path = Attributes(page, "<path class=\"week-average\"", "d");
+    ASSERT_EQ(path.size(), 1u);
+    EXPECT_EQ(Count(path[0], "M"), weeks.size());
+    std::vector<std::string> ticks = Texts(Between(page, "<svg class=\"progress-chart\"", "</svg>"), "xlabel");
+    EXPECT_EQ(ticks.front(), "2026-01-05") << "dates on the axis";
+    EXPECT_EQ(Texts(Between(page, "<svg class=\"progress-chart\"", "</svg>"), "xname"),
+              std::vector<std::string>{"date"});
 }
 
 TEST(ReportPage, ChartsTheLastTwentyGamesNewestFirstAndNotesAMissingTimeline) {
@@ -278,6 +371,7 @@ TEST(ReportPage, ChartsTheLastTwentyGamesNewestFirstAndNotesAMissingTimeline) {
     EXPECT_NE(missing.find("no-timeline"), std::string::npos) << missing;
     EXPECT_EQ(Count(Page(games, NoSamples), "<svg class=\"game-chart\""), 0u);
     EXPECT_EQ(Count(Page(games, nullptr), "<p class=\"no-timeline\">"), kChartGames);
+    EXPECT_NE(Page(games, NoSamples).find("No timeline was kept for the recent games."), std::string::npos);
 }
 
 TEST(ReportPage, AbsurdValuesAreClampedOrTheGameLeftOut) {
@@ -294,20 +388,21 @@ TEST(ReportPage, AbsurdValuesAreClampedOrTheGameLeftOut) {
     games[8].peakApm = -1;
     games[9].started = "yesterday";
     std::string page = Page(games, [](const GameRecord&) {
-        std::vector<Sample> bad = {{500, 90, 80}, {4000000000u, 50, 50}, {10, -100, -7}, {200, 100, 2000000000},
-                                   {300, 150, 120}};
+        std::vector<Sample> bad = {{500, 90, 80, 0}, {4000000000u, 50, 50, 0}, {10, -100, -7, 0},
+                                   {200, 100, 2000000000, 0}, {300, 150, 120, 4000000000u}};
         return bad;
     });
     using Texts = std::vector<std::string>;
     EXPECT_NE(Figure(page, "games").find("<dd>8</dd>"), std::string::npos);
-    EXPECT_EQ(Cells(page, "apm"), (Texts{"187", "187", "187", "187", "187", "187", "10000", "0"}));
-    EXPECT_EQ(Cells(page, "peak-at")[5], "12:34");
-    EXPECT_EQ(Cells(page, "below")[4], "12:34");
-    EXPECT_EQ(Cells(page, "end")[3], "?");
-    EXPECT_EQ(Cells(page, "actions")[2], "125667") << "the most a game of 754 s holds at the highest APM";
-    EXPECT_EQ(Cells(page, "started")[0], "yesterday");
+    EXPECT_EQ(Column(page, "apm"), (Texts{"187", "187", "187", "187", "187", "187", "10000", "0"}));
+    EXPECT_EQ(Column(page, "peak-at")[5], "00:12:34");
+    EXPECT_EQ(Column(page, "below")[4], "00:12:34");
+    EXPECT_EQ(Column(page, "end")[3], "?");
+    EXPECT_EQ(Column(page, "actions")[2], "125667") << "the most a game of 754 s holds at the highest APM";
+    EXPECT_EQ(Column(page, "started")[0], "yesterday");
     EXPECT_EQ(Count(page, "<svg class=\"game-chart\""), 8u);
     EXPECT_EQ(Attributes(page, "<svg class=\"game-chart\"", "data-samples"), Texts(8, "4"));
+    EXPECT_EQ(Attributes(page, "<svg class=\"progress-chart\"", "data-points"), Texts{"7"}) << "the dated games";
     // The game without a limit has neither its line nor shading; the game without a peak no mark.
     std::string noLimit = Between(page, "<svg class=\"game-chart\" viewBox=\"0 0 800 220\" role=\"img\" "
                                         "aria-label=\"APM over game 7\"", "</svg>");
@@ -329,43 +424,88 @@ TEST(ReportPage, TextsFromTheGameAndTheFilesAreEscaped) {
     EXPECT_EQ(Count(page, "<script"), 0u);
     EXPECT_EQ(Count(page, "<img"), 0u);
     EXPECT_EQ(Count(page, "<i>"), 0u);
-    const std::string shown = "&lt;script&gt;alert(1)&lt;/script&gt; \xC2\xB7 &quot;onmouseover=&quot;x \xC2\xB7 "
-                              "a&amp;b&lt;i&gt;";
-    EXPECT_EQ(Cells(page, "texts"), std::vector<std::string>{shown});
-    EXPECT_EQ(Count(page, shown), 3u) << "the table, the best game and the chart's caption";
+    const std::string player = "&lt;script&gt;alert(1)&lt;/script&gt;", map = "&quot;onmouseover=&quot;x",
+                      mode = "a&amp;b&lt;i&gt;";
+    EXPECT_EQ(Column(page, "player"), std::vector<std::string>{player});
+    EXPECT_EQ(Column(page, "map"), std::vector<std::string>{map});
+    EXPECT_EQ(Column(page, "mode"), std::vector<std::string>{mode});
+    for (const std::string& text : {player, map, mode})
+        EXPECT_EQ(Count(page, text), 3u) << "the table, the chart's caption and the table by text: " << text;
     EXPECT_NE(page.find("Written &lt;/p&gt;&lt;script&gt;alert(2)&lt;/script&gt;"), std::string::npos);
-    EXPECT_EQ(Cells(page, "started"), std::vector<std::string>{"&lt;img src=x&gt;"});
+    EXPECT_EQ(Column(page, "started"), std::vector<std::string>{"&lt;img src=x&gt;"});
 
     g.slotA = std::string(1000, 'x');
     g.slotB = "\xFF\xFE";
     g.slotC.clear();
     page = Page({g});
-    EXPECT_EQ(Cells(page, "texts"),
-              std::vector<std::string>{std::string(40, 'x') + "\xE2\x80\xA6 \xC2\xB7 \xEF\xBF\xBD\xEF\xBF\xBD"});
+    EXPECT_EQ(Column(page, "player"), std::vector<std::string>{std::string(40, 'x') + "\xE2\x80\xA6"});
+    EXPECT_EQ(Column(page, "map"), std::vector<std::string>{"\xEF\xBF\xBD\xEF\xBF\xBD"});
+    EXPECT_EQ(Column(page, "mode"), std::vector<std::string>{""});
 }
 
 TEST(ReportPage, TenThousandGamesMakeAPageUnderTwoMegabytes) {
     std::vector<GameRecord> games = CraftedGames(10000);
     std::string page = Page(games);
     EXPECT_LT(page.size(), kMaxReportBytes);
-    EXPECT_EQ(Cells(page, "apm").size(), kTableGames);
+    EXPECT_EQ(Column(page, "apm").size(), kTableGames);
     EXPECT_EQ(Count(page, "<svg class=\"game-chart\""), kChartGames);
-    EXPECT_EQ(Count(page, "<circle class=\"trend-point\""), 200u);
+    EXPECT_EQ(Count(page, "<circle class=\"trend-point\""), 1000u);
 
-    // The worst a history can hold: every text long and all markup, every game of the longest length,
-    // and every timeline crossing the limit at each pixel.
-    for (GameRecord& g : games) {
-        g.slotA = g.slotB = g.slotC = g.started = std::string(5000, '"');
+    // The worst a history can hold: every text long, all markup and each one of its own, every game of the
+    // longest length, and every timeline crossing the limit at each pixel.
+    for (size_t i = 0; i < games.size(); ++i) {
+        GameRecord& g = games[i];
+        g.slotA = g.slotB = g.slotC = std::to_string(i) + std::string(5000, '"');
+        g.started = std::string(5000, '"');
         g.lengthSeconds = kLongestGame;
         g.limit = 100;
     }
     page = Page(games, [](const GameRecord&) {
         std::vector<Sample> samples;
         for (uint32_t s = 0; s <= kLongestGame; ++s)
-            samples.push_back({s, 150, (s * 744 / kLongestGame) % 2 ? 10 : 9000});  // by the plot's columns
+            samples.push_back({s, 150, (s * 732 / kLongestGame) % 2 ? 10 : 9000, 1});  // by the plot's columns
         return samples;
     });
     EXPECT_LT(page.size(), kMaxReportBytes);
     EXPECT_GT(Count(page, "<rect class=\"below\""), kChartGames * 300) << "the shading was drawn";
+    EXPECT_EQ(Count(page, "<tr class=\"text\">"), 3 * kTextRows) << "the tables by text stay short";
+    EXPECT_EQ(Count(page, "<tr class=\"more\"><td colspan=\"4\">and 9988 more</td></tr>"), 3u);
+    EXPECT_LE(Count(page, "<path class=\"alert\""), kChartGames * (732 / 8 + 1)) << "alert marks stay apart";
     ExpectInsideCharts(page);
+}
+
+// A player's eight weeks whose answers are known: each question's answer is read from the page.
+TEST(ReportAnswers, ThePageAnswersEachQuestionForAHistoryWhoseAnswersAreKnown) {
+    std::vector<GameRecord> games = LearningGames();
+    std::string page = Page(games, LearningTimeline);
+    // Faster over the weeks: weekly averages grow, the last four weeks beat the four before by 4 x 8.
+    std::string progress = Between(page, "<p class=\"answer\" id=\"progress-answer\"", "</p>");
+    EXPECT_EQ(Attribute(progress, "data-change"), "32") << progress;
+    EXPECT_NE(progress.find("faster"), std::string::npos) << progress;
+    std::vector<std::string> weekly = Cells(Between(page, "<table class=\"weeks\">", "</table>"), "apm");
+    ASSERT_EQ(weekly.size(), 8u);
+    for (size_t i = 1; i < weekly.size(); ++i)
+        EXPECT_GT(std::stoi(weekly[i - 1]), std::stoi(weekly[i])) << "newest first, each week faster";
+    // The short game of 400 APM is drawn apart and is no best.
+    EXPECT_EQ(Count(page, "<circle class=\"trend-short\""), 1u);
+    EXPECT_NE(Figure(page, "best").find("<span class=\"apm\">171</span>"), std::string::npos) << Figure(page, "best");
+    // Slower after 10 minutes.
+    std::string phases = Between(page, "<p class=\"answer\" id=\"phases-answer\"", "</p>");
+    EXPECT_EQ(Attribute(phases, "data-from"), "600") << phases;
+    // Tired after the third game of a session.
+    std::string sessions = Between(page, "<p class=\"answer\" id=\"sessions-answer\"", "</p>");
+    EXPECT_EQ(Attribute(sessions, "data-after"), "3") << sessions;
+    EXPECT_EQ(Cells(Between(page, "<table class=\"places\">", "</table>"), "games"),
+              (std::vector<std::string>{"24", "24", "24", "24", "24", "0"}));
+    // Faster on one map.
+    std::string maps = Between(page, "<p class=\"answer\" data-column=\"map\">", "</p>");
+    EXPECT_NE(maps.find("fastest on <strong>Lost Temple</strong>"), std::string::npos) << maps;
+    EXPECT_NE(maps.find("slowest on <strong>Python</strong>"), std::string::npos) << maps;
+    EXPECT_EQ(Count(page, "<p class=\"answer\" data-column=\"player\">"), 0u) << "one player has no fastest";
+    // Each game's pause below the limit is shaded for its 20 s and its alert marked.
+    std::string chart = Between(page, "<svg class=\"game-chart\"", "</svg>");
+    EXPECT_EQ(Attributes(chart, "<path class=\"alert\"", "data-seconds"), std::vector<std::string>{"739"});
+    std::vector<std::string> width = Attributes(chart, "<rect class=\"below\"", "width");
+    ASSERT_EQ(width.size(), 1u);
+    EXPECT_NEAR(std::stoi(width[0]), 20 * 732 / 900, 2);
 }

@@ -17,7 +17,7 @@ private:
     unsigned state_;
 };
 
-std::string Stamp(size_t hour) {
+std::string Stamp(size_t hour, unsigned minute = 0) {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     size_t day = hour / 24, year = 2026;
     for (;;) {
@@ -35,7 +35,8 @@ std::string Stamp(size_t hour) {
         day -= inMonth;
     }
     char text[32];
-    std::snprintf(text, sizeof text, "%04zu-%02d-%02zuT%02zu:00:00", year, month + 1, day + 1, hour % 24);
+    std::snprintf(text, sizeof text, "%04zu-%02d-%02zuT%02zu:%02u:00", year, month + 1, day + 1, hour % 24,
+                  minute);
     return text;
 }
 
@@ -79,6 +80,68 @@ std::vector<Sample> CraftedTimeline(const GameRecord& game) {
             sample.recent = game.peakApm;
         if (s >= 80)
             sample.apm = game.apm + static_cast<int32_t>(game.apm * 30 / (s - 70)) / 10;
+        samples.push_back(sample);
+    }
+    return samples;
+}
+
+std::vector<GameRecord> LearningGames() {
+    // 2026-10-05, a Monday, is 277 days after 2026-01-01.
+    constexpr size_t kFirstMonday = 277 * 24;
+    constexpr size_t kSessionDays[] = {1, 3, 5};  // Tuesday, Thursday, Saturday
+    std::vector<GameRecord> games;
+    int session = 0;
+    for (size_t week = 0; week < 8; ++week) {
+        for (size_t day : kSessionDays) {
+            for (unsigned place = 0; place < 5; ++place) {
+                GameRecord g;
+                unsigned minute = place * 20;  // 15-minute games, 5 minutes apart
+                g.started = Stamp(kFirstMonday + (week * 7 + day) * 24 + 19 + minute / 60, minute % 60);
+                g.lengthSeconds = 900;
+                bool temple = (session + place) % 2 == 0;
+                g.apm = 100 + 8 * static_cast<int32_t>(week) - (place >= 3 ? 20 : 0) + (temple ? 15 : 0);
+                g.actions = static_cast<uint32_t>(g.apm) * (g.lengthSeconds - 80) / 60;
+                g.peakApm = g.apm + 60;
+                g.peakSeconds = 200;
+                g.limit = 100;
+                g.secondsBelow = 20;  // the pause in its timeline
+                g.alerts = 1;
+                g.slotA = "Ann";
+                g.slotB = temple ? "Lost Temple" : "Python";
+                g.slotC = "Melee";
+                g.timeline = "learning.csv";
+                games.push_back(g);
+            }
+            ++session;
+        }
+        if (week == 6) {
+            GameRecord brief = games.back();
+            brief.started = Stamp(kFirstMonday + (week * 7 + 6) * 24 + 10);
+            brief.lengthSeconds = 100;
+            brief.apm = 400;
+            brief.actions = 133;
+            brief.peakApm = 0;
+            brief.peakSeconds = 0;
+            games.push_back(brief);
+        }
+    }
+    return games;
+}
+
+std::vector<Sample> LearningTimeline(const GameRecord& game) {
+    std::vector<Sample> samples;
+    for (uint32_t s = 0; s <= game.lengthSeconds; ++s) {
+        Sample sample;
+        sample.seconds = s;
+        sample.recent = s < 600 ? game.apm * 11 / 10 : game.apm * 8 / 10;
+        if (s >= 80)
+            sample.apm = game.apm;
+        // A pause of 20 s below the limit after 12 minutes, with an alert at its end.
+        if (s >= 720 && s < 740)
+            sample.recent = game.limit / 2;
+        if (s == game.peakSeconds)
+            sample.recent = game.peakApm;
+        sample.alerts = s == 739 ? 1 : 0;
         samples.push_back(sample);
     }
     return samples;

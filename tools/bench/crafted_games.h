@@ -13,3 +13,10 @@ std::vector<GameRecord> CraftedGames(size_t count, unsigned seed = 1);
 // record's, the short-term APM swinging about it and dipping below the limit now and then, and the
 // record's peak at its time.
 std::vector<Sample> CraftedTimeline(const GameRecord& game);
+
+// A player's eight weeks whose answers are known: three sessions a week of five 15-minute games, 5
+// minutes apart; the APM grows 8 a week, is 20 lower from a session's 4th game on, and 15 higher on
+// "Lost Temple" than on "Python" (played in turn); one short game of 400 APM stands alone.
+std::vector<GameRecord> LearningGames();
+// A timeline for those: 10 % over the game's APM for the first 10 minutes, 20 % under it after them.
+std::vector<Sample> LearningTimeline(const GameRecord& game);

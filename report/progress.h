@@ -1,0 +1,17 @@
+// "Am I getting faster?": each game's APM over calendar time with the average of each week and the
+// bests marked, the last four weeks against the four before, and the weeks as a table.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "history/record.h"
+#include "report/report_stats.h"
+
+constexpr size_t kTrendGames = 1000;  // the newest, drawn as points
+constexpr size_t kWeekRows = 26;
+constexpr int kCompareWeeks = 4;
+
+// games: plausible, oldest first, at least one; summary: theirs.
+void AppendProgress(std::string& out, const std::vector<GameRecord>& games, const Summary& summary);
