@@ -51,6 +51,7 @@ crafted_shot() {
 sim=$!
 "$CADRO_WINE" "$bin/cadro.exe" &
 cadro=$!
+"$CADRO_WINE" "$bin/driver.exe" wait-window 60 >/dev/null || echo "demo: Cadro's window did not come" >&2
 "$CADRO_WINE" "$bin/driver.exe" wait-log "Game started" 60 >/dev/null || echo "demo: Cadro saw no game start" >&2
 echo "demo: the simulated game and Cadro are running; the game lasts 100 s"
 sleep 40
