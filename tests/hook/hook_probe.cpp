@@ -201,9 +201,9 @@ Report StreamPress(int i) {
 }
 
 // Sends count presses spread evenly over ms and waits for each at the probe's windows before the next. With
-// every > 0, asks the hook thread to reinstall its hooks just before every such press, so that the
-// reinstall and the press meet on the hook thread. Replies with the reports they should bring and the
-// number of reinstalls asked for.
+// every > 0, asks the hook thread to reinstall its hooks before every such press, the press following the
+// request after 0 to 175 us in turn, so that some meet the reinstall on the hook thread. Replies with the
+// reports they should bring and the number of reinstalls asked for.
 void Stream(int count, double ms, int every) {
     std::string sent;
     char item[64];
@@ -211,8 +211,11 @@ void Stream(int count, double ms, int every) {
     double start = Now();
     for (; done < count; ++done) {
         PumpUntil([] { return false; }, start + ms * done / count - Now());  // pacing only
-        if (every > 0 && done % every == every - 1)
+        if (every > 0 && done % every == every - 1) {
             asked += RavikTestReinstall() ? 1 : 0;
+            for (double until = Now() + asked % 8 * 0.025; Now() < until;) {
+            }
+        }
         Report r = StreamPress(done);
         if (!PumpUntil([ups, done] { return g_ups > ups + done; }, 5000))
             break;

@@ -211,7 +211,7 @@ class HookTest(unittest.TestCase):
         self.assertEqual(self.stats()["reinstalls"], before + 1, "reinstalled again while the hooks saw everything")
 
     def test_long_stream_across_reinstalls_is_reported_once_each_in_order(self):
-        presses, ms, every = 600, 4500, 5
+        presses, ms, every = 600, 4500, 2  # a reinstall before every click (every fourth press) and more
         before = self.stats()
         stream = self.probe("stream", presses, ms, every)
         self.assertTrue(stream["ok"], "press %d did not reach the probe's window" % len(stream["sent"]))
