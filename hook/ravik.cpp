@@ -145,11 +145,14 @@ POINT ClientOrigin(HWND window) {
     return origin;
 }
 
+void LearnOrigin() {
+    g_filter.Moved(ClientOrigin(g_game));
+    ShowView();
+}
+
 void CALLBACK MoveProc(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
-    if (window == g_game && object == OBJID_WINDOW && child == CHILDID_SELF) {
-        g_filter.Moved(ClientOrigin(window));
-        ShowView();
-    }
+    if (window == g_game && object == OBJID_WINDOW && child == CHILDID_SELF)
+        LearnOrigin();
 }
 
 // The class is looked up only when the foreground window changes. A click that activates another window
@@ -180,24 +183,28 @@ void LookAtFront() {
 
 void CALLBACK FrontProc(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) { LookAtFront(); }
 
+HWINEVENTHOOK ListenForFront(DWORD event) {
+    return SetWinEventHook(event, event, nullptr, FrontProc, 0, 0, WINEVENT_OUTOFCONTEXT);
+}
+
 HHOOK Hook(int id) {
     return SetWindowsHookExA(id, id == WH_KEYBOARD_LL ? KeyboardProc : MouseProc, g_self, 0);
 }
 
-// Puts fresh hooks in place of the old ones. Each new one goes in before its old one comes out, and no
+// Puts a fresh hook in place of the one in slot. The new one goes in before the old one comes out, and no
 // callback runs between the two calls (this thread is not taking messages), so no event is lost or seen
 // twice. A new one that fails leaves the old one in place.
+void Swap(HHOOK& slot, int id) {
+    if (HHOOK fresh = Hook(id)) {
+        if (slot)
+            UnhookWindowsHookEx(slot);
+        slot = fresh;
+    }
+}
+
 void Replace(Hooks& hooks) {
-    if (HHOOK keyboard = Hook(WH_KEYBOARD_LL)) {
-        if (hooks.keyboard)
-            UnhookWindowsHookEx(hooks.keyboard);
-        hooks.keyboard = keyboard;
-    }
-    if (HHOOK mouse = Hook(WH_MOUSE_LL)) {
-        if (hooks.mouse)
-            UnhookWindowsHookEx(hooks.mouse);
-        hooks.mouse = mouse;
-    }
+    Swap(hooks.keyboard, WH_KEYBOARD_LL);
+    Swap(hooks.mouse, WH_MOUSE_LL);
     g_seen = GetTickCount();
     ShowHooks(hooks);
 }
@@ -225,10 +232,8 @@ void Check(Hooks& hooks) {
     LASTINPUTINFO last{sizeof last, 0};
     if (GetLastInputInfo(&last) && static_cast<int32_t>(last.dwTime - g_seen) > kUnseenMs)
         Reinstall(hooks);
-    if (g_game) {
-        g_filter.Moved(ClientOrigin(g_game));
-        ShowView();
-    }
+    if (g_game)
+        LearnOrigin();
 }
 
 struct Start {
@@ -248,14 +253,13 @@ DWORD WINAPI HookThread(void* param) {
     g_moves = nullptr;
     // Listening starts before the first look, so no change falls between. Wine sends no foreground events,
     // but a focus event with every change of the foreground.
-    HWINEVENTHOOK front =
-        SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, FrontProc, 0, 0, WINEVENT_OUTOFCONTEXT);
-    HWINEVENTHOOK focus =
-        SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, FrontProc, 0, 0, WINEVENT_OUTOFCONTEXT);
+    HWINEVENTHOOK front = ListenForFront(EVENT_SYSTEM_FOREGROUND);
+    HWINEVENTHOOK focus = ListenForFront(EVENT_OBJECT_FOCUS);
     LookAtFront();
     Hooks hooks{};
     Replace(hooks);
-    UINT_PTR timer = hooks.keyboard && hooks.mouse && (front || focus) ? SetTimer(nullptr, 0, kCheckMs, nullptr) : 0;
+    bool hooked = hooks.keyboard && hooks.mouse && (front || focus);
+    UINT_PTR timer = hooked ? SetTimer(nullptr, 0, kCheckMs, nullptr) : 0;
     start->ok = timer != 0;
     SetEvent(start->ready);  // start is gone after this
     if (timer) {

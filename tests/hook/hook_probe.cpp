@@ -140,8 +140,10 @@ bool BringToFront(HWND hwnd) {
     ShowWindow(hwnd, SW_SHOW);
     SetForegroundWindow(hwnd);
     DWORD game = hwnd == g_game;
-    return PumpUntil([hwnd, game] { return GetForegroundWindow() == hwnd && (!g_installed || Stats().gameInFront == game); },
-                     3000);
+    auto seen = [hwnd, game] {
+        return GetForegroundWindow() == hwnd && (!g_installed || Stats().gameInFront == game);
+    };
+    return PumpUntil(seen, 3000);
 }
 
 // Moves the game's window, telling the hook's window events of it or not, and waits until the hook thread
@@ -151,7 +153,12 @@ void Move(int x, int y, bool notice) {
     if (notice)
         NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, g_game, OBJID_WINDOW, CHILDID_SELF);
     POINT pt = ClientOrigin(g_game);
-    bool known = PumpUntil([pt] { return Stats().originX == pt.x && Stats().originY == pt.y; }, 5000);
+    bool known = PumpUntil(
+        [pt] {
+            const RavikStats& s = Stats();
+            return s.originX == pt.x && s.originY == pt.y;
+        },
+        5000);
     std::printf("{\"ok\": %s, \"game\": [%ld, %ld]}\n", known ? "true" : "false", pt.x, pt.y);
     std::fflush(stdout);
 }
