@@ -1,23 +1,31 @@
 // Low-level keyboard and mouse hooks on a thread of the library's own, so that the target's busy thread
-// never holds up the system's input: the callbacks only filter and post. The thread puts in fresh hooks
-// every second, which also brings back a hook the system removed silently; such a removal shows when
-// unhooking the old handle fails. Every global is constant-initialised, so loading runs no constructors.
-#include "hook/ravik_test.h"
-
+// never holds up the system's input: the callbacks only filter and post. The system can remove a hook
+// silently (a callback that ran too long); once a second the thread asks for the time of the last input and
+// puts in fresh hooks only when input came that they did not see. The foreground window and the game's
+// client origin are learned from window events when they change, not asked for per event. Every global is
+// constant-initialised, so loading runs no constructors.
 #include <atomic>
 #include <cstdint>
+
+#include "hook/input_filter.h"
+#include "hook/ravik_test.h"
 
 namespace {
 
 constexpr UINT kKeyReport = 0x8E8;
 constexpr UINT kClickReport = 0x8E9;
-constexpr UINT kRefreshMs = 1000;
+constexpr UINT kCheckMs = 1000;
+// Input this long after the hooks' last event, and not seen by them, means a hook is gone. The system stamps
+// input as it queues it, which is after the hooks have seen it: the margin keeps a stamp made late on a
+// loaded machine from reading as unseen.
+constexpr int32_t kUnseenMs = 500;
+// How long the program's thread waits for the hook thread to end (normally a few milliseconds).
+constexpr DWORD kStopSliceMs = 500;
+constexpr int kStopSlices = 4;
 constexpr uint32_t kSamples = RAVIK_COST_SAMPLES;
 
 // Shared between the caller's thread and the hook thread.
 std::atomic<HWND> g_target{nullptr};
-std::atomic<HHOOK> g_keyboardHook{nullptr};
-std::atomic<HHOOK> g_mouseHook{nullptr};
 std::atomic<uint32_t> g_posted{0};
 std::atomic<uint32_t> g_dropped{0};
 std::atomic<uint32_t> g_reinstalls{0};
@@ -27,17 +35,35 @@ std::atomic<uint32_t> g_cost[kSamples];
 // The caller's side: SetMyHook runs on one thread (the program's only one).
 HANDLE g_thread;
 DWORD g_threadId;
+bool g_stopping;  // asked to end, and had not ended when the wait ran out
 // The library's own handle, referenced while the thread runs, so an unload cannot pull the code away.
 HMODULE g_self;
 
 // The hook thread's side.
-bool g_down[256];  // keys held, to report a press once however long it auto-repeats
-HWND g_lastFront;
-bool g_frontIsGame;
+InputFilter g_filter;
+DWORD g_seen;           // GetTickCount at the hooks' last event
+HWND g_front;           // the foreground window as last looked at
+HWND g_game;            // the same while it is the game's, else null
+HWINEVENTHOOK g_moves;  // the game's moves, while it is in front
 
-// Only the test build times its callbacks and counts renewals: the shipped one spends nothing on what no
-// one reads.
+struct Hooks {
+    HHOOK keyboard;
+    HHOOK mouse;
+};
+
+// Only the test build times its callbacks, lets the tests see the hooks and what the thread has learned, and
+// takes their requests: the shipped one spends nothing on what no one reads.
 #ifdef RAVIK_TEST_BUILD
+constexpr UINT kTestReinstall = WM_APP;
+constexpr UINT kTestStall = WM_APP + 1;
+constexpr DWORD kTestStallMaxMs = 30000;
+
+std::atomic<HHOOK> g_testKeyboard{nullptr};
+std::atomic<HHOOK> g_testMouse{nullptr};
+std::atomic<DWORD> g_testGameInFront{0};
+std::atomic<LONG> g_testOriginX{0};
+std::atomic<LONG> g_testOriginY{0};
+
 int64_t Ticks() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
@@ -49,25 +75,30 @@ void RecordCost(int64_t start) {
     g_cost[n % kSamples].store(static_cast<uint32_t>(Ticks() - start), std::memory_order_relaxed);
     g_events.store(n + 1, std::memory_order_release);
 }
-std::atomic<uint32_t> g_renewals{0};
-void CountRenewal() { g_renewals.fetch_add(1, std::memory_order_relaxed); }
+void ShowHooks(const Hooks& hooks) {
+    g_testKeyboard = hooks.keyboard;
+    g_testMouse = hooks.mouse;
+}
+void ShowView() {
+    POINT origin = g_filter.origin();
+    g_testOriginX = origin.x;
+    g_testOriginY = origin.y;
+    g_testGameInFront = g_filter.gameInFront();
+}
+void Reinstall(Hooks& hooks);
+void TestRequest(const MSG& msg, Hooks& hooks) {
+    if (msg.message == kTestReinstall)
+        Reinstall(hooks);
+    else if (msg.message == kTestStall)
+        WaitForSingleObject(reinterpret_cast<HANDLE>(msg.lParam), kTestStallMaxMs);
+}
 #else
 int64_t CostStart() { return 0; }
 void RecordCost(int64_t) {}
-void CountRenewal() {}
+void ShowHooks(const Hooks&) {}
+void ShowView() {}
+void TestRequest(const MSG&, Hooks&) {}
 #endif
-
-// The foreground window while it is the game's, else null; the class is looked up again only when the
-// foreground window changes. A click that activates another window still sees the old one here.
-HWND GameInFront() {
-    HWND front = GetForegroundWindow();
-    if (front != g_lastFront) {
-        char name[32];
-        g_lastFront = front;
-        g_frontIsGame = front && GetClassNameA(front, name, sizeof name) > 0 && lstrcmpiA(name, "SWarClass") == 0;
-    }
-    return g_frontIsGame ? front : nullptr;
-}
 
 // One try only: a report that cannot be queued is lost, as a retry here would stall the system's input.
 void Report(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -81,16 +112,13 @@ void Report(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         int64_t start = CostStart();
+        g_seen = GetTickCount();
         BYTE key = static_cast<BYTE>(reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)->vkCode);
         if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) {
-            // Held keys are tracked whichever window is in front, so a press is never reported twice.
-            if (!g_down[key]) {
-                g_down[key] = true;
-                if (GameInFront())
-                    Report(kKeyReport, key, 0);
-            }
+            if (g_filter.Press(key))
+                Report(kKeyReport, key, 0);
         } else if (wParam == WM_KEYUP || wParam == WM_SYSKEYUP) {
-            g_down[key] = false;
+            g_filter.Release(key);
         }
         RecordCost(start);
     }
@@ -100,63 +128,112 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         int64_t start = CostStart();
+        g_seen = GetTickCount();
         if (wParam == WM_LBUTTONDOWN || wParam == WM_RBUTTONDOWN) {
-            if (HWND game = GameInFront()) {
-                POINT pt = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->pt;
-                ScreenToClient(game, &pt);
+            POINT pt = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->pt;
+            if (g_filter.Click(pt))
                 Report(kClickReport, 0, MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
-            }
         }
         RecordCost(start);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+POINT ClientOrigin(HWND window) {
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    return origin;
+}
+
+void LearnOrigin() {
+    g_filter.Moved(ClientOrigin(g_game));
+    ShowView();
+}
+
+void CALLBACK MoveProc(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (window == g_game && object == OBJID_WINDOW && child == CHILDID_SELF)
+        LearnOrigin();
+}
+
+// The class is looked up only when the foreground window changes. A click that activates another window
+// was seen before the change reaches this thread, so it still counts for the window it was made in.
+void LookAtFront() {
+    HWND front = GetForegroundWindow();
+    if (front == g_front)
+        return;
+    g_front = front;
+    char name[32];
+    bool game = front && GetClassNameA(front, name, sizeof name) > 0 && lstrcmpiA(name, "SWarClass") == 0;
+    g_game = game ? front : nullptr;
+    if (g_moves)
+        UnhookWinEvent(g_moves);
+    g_moves = nullptr;
+    POINT origin{0, 0};
+    if (game) {
+        // Only the game's own thread's events, so that the rest of the desktop's moves never wake this one.
+        DWORD process = 0;
+        DWORD thread = GetWindowThreadProcessId(front, &process);
+        g_moves = SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr, MoveProc,
+                                  process, thread, WINEVENT_OUTOFCONTEXT);
+        origin = ClientOrigin(front);
+    }
+    g_filter.Front(game, origin);
+    ShowView();
+}
+
+void CALLBACK FrontProc(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) { LookAtFront(); }
+
+HWINEVENTHOOK ListenForFront(DWORD event) {
+    return SetWinEventHook(event, event, nullptr, FrontProc, 0, 0, WINEVENT_OUTOFCONTEXT);
+}
+
 HHOOK Hook(int id) {
     return SetWindowsHookExA(id, id == WH_KEYBOARD_LL ? KeyboardProc : MouseProc, g_self, 0);
 }
 
-bool InstallHooks() {
-    HHOOK keyboard = Hook(WH_KEYBOARD_LL);
-    HHOOK mouse = Hook(WH_MOUSE_LL);
-    if (!keyboard || !mouse) {
-        if (keyboard)
-            UnhookWindowsHookEx(keyboard);
-        if (mouse)
-            UnhookWindowsHookEx(mouse);
-        return false;
+// Puts a fresh hook in place of the one in slot. The new one goes in before the old one comes out, and no
+// callback runs between the two calls (this thread is not taking messages), so no event is lost or seen
+// twice. A new one that fails leaves the old one in place.
+void Swap(HHOOK& slot, int id) {
+    if (HHOOK fresh = Hook(id)) {
+        if (slot)
+            UnhookWindowsHookEx(slot);
+        slot = fresh;
     }
-    g_keyboardHook = keyboard;
-    g_mouseHook = mouse;
-    return true;
 }
 
-void RemoveHooks() {
-    UnhookWindowsHookEx(g_keyboardHook.exchange(nullptr));
-    UnhookWindowsHookEx(g_mouseHook.exchange(nullptr));
+void Replace(Hooks& hooks) {
+    Swap(hooks.keyboard, WH_KEYBOARD_LL);
+    Swap(hooks.mouse, WH_MOUSE_LL);
+    g_seen = GetTickCount();
+    ShowHooks(hooks);
 }
 
-// Puts a fresh hook in place of the old one; true when the old one had been removed behind our back.
-// The new one goes in first, and no callback runs between the two calls (this thread is not waiting for
-// messages), so no event is lost or seen twice. If the new one fails, the old one stays until next time.
-bool Refresh(std::atomic<HHOOK>& slot, int id) {
-    HHOOK fresh = Hook(id);
-    if (!fresh)
-        return false;
-    bool lost = !UnhookWindowsHookEx(slot.exchange(fresh));
-    // Counted last, so a reader who sees the count knows this hook's swap is over.
-    CountRenewal();
-    return lost;
+void Reinstall(Hooks& hooks) {
+    Replace(hooks);
+    // Releases may have passed unseen while a hook was gone.
+    g_filter.Forget();
+    // Counted last, so a reader who sees the count knows the swap is over.
+    g_reinstalls.fetch_add(1, std::memory_order_release);
 }
 
-void RefreshHooks() {
-    int lost = Refresh(g_keyboardHook, WH_KEYBOARD_LL) + Refresh(g_mouseHook, WH_MOUSE_LL);
-    if (lost) {
-        g_reinstalls.fetch_add(lost, std::memory_order_relaxed);
-        // Key releases may have passed unseen while a hook was gone.
-        for (bool& down : g_down)
-            down = false;
-    }
+void RemoveHooks(Hooks& hooks) {
+    if (hooks.keyboard)
+        UnhookWindowsHookEx(hooks.keyboard);
+    if (hooks.mouse)
+        UnhookWindowsHookEx(hooks.mouse);
+    hooks = Hooks{};
+    ShowHooks(hooks);
+}
+
+// Runs every kCheckMs. The system sends no moves of the game's window on some systems (Wine), so its origin
+// is also read again here while it is in front.
+void Check(Hooks& hooks) {
+    LASTINPUTINFO last{sizeof last, 0};
+    if (GetLastInputInfo(&last) && static_cast<int32_t>(last.dwTime - g_seen) > kUnseenMs)
+        Reinstall(hooks);
+    if (g_game)
+        LearnOrigin();
 }
 
 struct Start {
@@ -171,21 +248,36 @@ DWORD WINAPI HookThread(void* param) {
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
     // The callbacks run on this thread; let them in ahead of the program's own work.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
-    for (bool& down : g_down)
-        down = false;
-    g_lastFront = nullptr;
-    bool ok = InstallHooks();
-    UINT_PTR timer = ok ? SetTimer(nullptr, 0, kRefreshMs, nullptr) : 0;
-    start->ok = ok;
+    g_filter = InputFilter{};
+    g_front = g_game = nullptr;
+    g_moves = nullptr;
+    // Listening starts before the first look, so no change falls between. Wine sends no foreground events,
+    // but a focus event with every change of the foreground.
+    HWINEVENTHOOK front = ListenForFront(EVENT_SYSTEM_FOREGROUND);
+    HWINEVENTHOOK focus = ListenForFront(EVENT_OBJECT_FOCUS);
+    LookAtFront();
+    Hooks hooks{};
+    Replace(hooks);
+    bool hooked = hooks.keyboard && hooks.mouse && (front || focus);
+    UINT_PTR timer = hooked ? SetTimer(nullptr, 0, kCheckMs, nullptr) : 0;
+    start->ok = timer != 0;
     SetEvent(start->ready);  // start is gone after this
-    if (ok) {
+    if (timer) {
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            if (msg.message == WM_TIMER && msg.hwnd == nullptr)
-                RefreshHooks();
+            if (msg.hwnd)
+                continue;  // no window here; the window events' callbacks run inside GetMessage
+            if (msg.message == WM_TIMER)
+                Check(hooks);
+            else
+                TestRequest(msg, hooks);
         }
         KillTimer(nullptr, timer);
-        RemoveHooks();
     }
+    RemoveHooks(hooks);
+    HWINEVENTHOOK events[] = {front, focus, g_moves};
+    for (HWINEVENTHOOK event : events)
+        if (event)
+            UnhookWinEvent(event);
     FreeLibraryAndExitThread(g_self, 0);
 }
 
@@ -213,31 +305,40 @@ bool StartThread() {
     return true;
 }
 
-void StopThread() {
+// Ends the hook thread, waiting at most kStopSlices * kStopSliceMs (2 s). A thread still running then is left
+// to end at its quit message whenever it runs again; its own reference keeps the library's code loaded
+// until it has, and no second hook thread starts beside it meanwhile.
+bool StopThread() {
     if (!g_thread)
-        return;
-    // Posting again covers the rare post that fails on a full queue.
-    do
+        return true;
+    for (int i = 0; i < kStopSlices; ++i) {
+        // Posting again covers the rare post that fails on a full queue.
         PostThreadMessageA(g_threadId, WM_QUIT, 0, 0);
-    while (WaitForSingleObject(g_thread, 1000) == WAIT_TIMEOUT);
-    CloseHandle(g_thread);
-    g_thread = nullptr;
+        if (WaitForSingleObject(g_thread, kStopSliceMs) != WAIT_TIMEOUT) {
+            CloseHandle(g_thread);
+            g_thread = nullptr;
+            g_stopping = false;
+            return true;
+        }
+    }
+    g_stopping = true;
+    return false;
 }
 
 }  // namespace
 
 DWORD nvHookWin::SetMyHook(bool install, HWND target) {
     if (!install) {
-        StopThread();
+        bool stopped = StopThread();
         g_target = nullptr;
-        return 1;
+        return stopped ? 1 : 0;
     }
     if (!target)
         return 0;
+    // A thread that ended on its own, or was asked to end, is replaced.
+    if (g_thread && (g_stopping || WaitForSingleObject(g_thread, 0) != WAIT_TIMEOUT) && !StopThread())
+        return 0;
     g_target = target;
-    // A thread that ended on its own is replaced.
-    if (g_thread && WaitForSingleObject(g_thread, 0) != WAIT_TIMEOUT)
-        StopThread();
     return g_thread || StartThread() ? 1 : 0;
 }
 
@@ -247,8 +348,10 @@ extern "C" RAVIK_API void RavikGetStats(RavikStats* stats) {
         return;
     stats->posted = g_posted;
     stats->dropped = g_dropped;
-    stats->reinstalls = g_reinstalls;
-    stats->renewals = g_renewals;
+    stats->reinstalls = g_reinstalls.load(std::memory_order_acquire);
+    stats->gameInFront = g_testGameInFront;
+    stats->originX = g_testOriginX;
+    stats->originY = g_testOriginY;
     uint32_t events = g_events.load(std::memory_order_acquire);
     uint32_t count = events < kSamples ? events : kSamples;
     stats->events = events;
@@ -261,7 +364,15 @@ extern "C" RAVIK_API void RavikGetStats(RavikStats* stats) {
 }
 
 extern "C" RAVIK_API void RavikTestDropHooks() {
-    UnhookWindowsHookEx(g_keyboardHook.load());
-    UnhookWindowsHookEx(g_mouseHook.load());
+    UnhookWindowsHookEx(g_testKeyboard.load());
+    UnhookWindowsHookEx(g_testMouse.load());
+}
+
+extern "C" RAVIK_API BOOL RavikTestReinstall() {
+    return g_thread && PostThreadMessageA(g_threadId, kTestReinstall, 0, 0);
+}
+
+extern "C" RAVIK_API BOOL RavikTestStall(HANDLE release) {
+    return g_thread && PostThreadMessageA(g_threadId, kTestStall, 0, reinterpret_cast<LPARAM>(release));
 }
 #endif  // RAVIK_TEST_BUILD

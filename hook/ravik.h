@@ -13,6 +13,7 @@
 
 class RAVIK_API nvHookWin {
 public:
-    // install = true: hook for target (again is harmless); false: unhook and end the hook thread.
+    // install = true: hook for target (again is harmless); false: unhook and end the hook thread. Returns 0
+    // when it could not hook, or when the hook thread had not ended 2 s after it was asked to.
     static DWORD SetMyHook(bool install, HWND target);
 };

@@ -1,8 +1,10 @@
 // Test program for ravik.dll: shows a window of the game's class and a plain second window, hooks for a
 // hidden target window of its own and answers each command line on stdin with one JSON line on stdout:
-//   install N (target 1 or 2) | remove | front game|other | inject key VK | inject click X Y (game client)
-//   kill N (destroy target N) | drop | stats | wait ups|downs|renewals|reinstalls N | take | quit
-//   stream N MS (N presses, keys and clicks, spread over MS milliseconds)
+//   install N (target 1 or 2) | remove | front game|other | move X Y [notice] (the game's window)
+//   inject key|down|up VK | inject click X Y (game client) | kill N (destroy target N) | lose | stall | release
+//   stats | wait ups|downs|reinstalls N | take | quit
+//   stream N MS [R] (N presses, keys and clicks, spread over MS milliseconds; a reinstall asked before every
+//   Rth)
 // Its windows count the input they receive, so the driver can wait until an event has passed the hooks
 // (the hooks run before the input is queued, and posted reports are taken before input).
 #include <windows.h>
@@ -30,6 +32,8 @@ struct Report {
 HWND g_game, g_other, g_target[2];
 std::vector<Report> g_reports;
 int g_ups, g_downs;
+bool g_installed;  // the library's view of the foreground can be waited for
+HANDLE g_stall;    // holds the hook thread while it is stalled
 
 LRESULT CALLBACK InputProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
@@ -113,8 +117,6 @@ long Counter(const char* name) {
         return g_ups;
     if (!std::strcmp(name, "downs"))
         return g_downs;
-    if (!std::strcmp(name, "renewals"))
-        return static_cast<long>(Stats().renewals);
     if (!std::strcmp(name, "reinstalls"))
         return static_cast<long>(Stats().reinstalls);
     return -1;
@@ -133,23 +135,51 @@ void Reply(const char* text) {
 
 void ReplyOk(bool ok) { Reply(ok ? "{\"ok\": true}" : "{\"ok\": false}"); }
 
+// Waits until the hook thread, too, has seen the change, so that the next input meets its new view.
 bool BringToFront(HWND hwnd) {
     ShowWindow(hwnd, SW_SHOW);
     SetForegroundWindow(hwnd);
-    return PumpUntil([hwnd] { return GetForegroundWindow() == hwnd; }, 3000);
+    DWORD game = hwnd == g_game;
+    auto seen = [hwnd, game] {
+        return GetForegroundWindow() == hwnd && (!g_installed || Stats().gameInFront == game);
+    };
+    return PumpUntil(seen, 3000);
+}
+
+// Moves the game's window, telling the hook's window events of it or not, and waits until the hook thread
+// knows its new client origin. Replies with that origin.
+void Move(int x, int y, bool notice) {
+    SetWindowPos(g_game, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (notice)
+        NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, g_game, OBJID_WINDOW, CHILDID_SELF);
+    POINT pt = ClientOrigin(g_game);
+    bool known = PumpUntil(
+        [pt] {
+            const RavikStats& s = Stats();
+            return s.originX == pt.x && s.originY == pt.y;
+        },
+        5000);
+    std::printf("{\"ok\": %s, \"game\": [%ld, %ld]}\n", known ? "true" : "false", pt.x, pt.y);
+    std::fflush(stdout);
 }
 
 void Inject(INPUT* inputs, UINT count) { SendInput(count, inputs, sizeof(INPUT)); }
 
-void InjectKey(WORD vk) {
+void InjectKeys(WORD vk, bool down, bool up) {
     INPUT in[2]{};
+    UINT n = 0;
+    if (down)
+        in[n++].ki.dwFlags = 0;
+    if (up)
+        in[n++].ki.dwFlags = KEYEVENTF_KEYUP;
     for (INPUT& i : in) {
         i.type = INPUT_KEYBOARD;
         i.ki.wVk = vk;
     }
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    Inject(in, 2);
+    Inject(in, n);
 }
+
+void InjectKey(WORD vk) { InjectKeys(vk, true, true); }
 
 void InjectClick(int x, int y, bool right = false) {
     POINT pt = ClientOrigin(g_game);
@@ -177,56 +207,63 @@ Report StreamPress(int i) {
     return {0, 0x8E9, 0, MAKELPARAM(x, y)};
 }
 
-// Sends count presses spread evenly over ms and waits for each at the probe's windows before the next.
-// Replies with the reports they should bring, and with [press, renewals] wherever the library's renewal
-// count moved between the end of the press before and the end of this one.
-void Stream(int count, double ms) {
-    std::string sent, renewed;
+// Sends count presses spread evenly over ms and waits for each at the probe's windows before the next. With
+// every > 0, asks the hook thread to reinstall its hooks before every such press, the press following the
+// request after 0 to 175 us in turn, so that some meet the reinstall on the hook thread. Replies with the
+// reports they should bring and the number of reinstalls asked for.
+void Stream(int count, double ms, int every) {
+    std::string sent;
     char item[64];
-    DWORD renewals = Stats().renewals;
-    int ups = g_ups, done = 0;
+    int ups = g_ups, done = 0, asked = 0;
     double start = Now();
     for (; done < count; ++done) {
         PumpUntil([] { return false; }, start + ms * done / count - Now());  // pacing only
+        if (every > 0 && done % every == every - 1) {
+            asked += RavikTestReinstall() ? 1 : 0;
+            for (double until = Now() + asked % 8 * 0.025; Now() < until;) {
+            }
+        }
         Report r = StreamPress(done);
         if (!PumpUntil([ups, done] { return g_ups > ups + done; }, 5000))
             break;
         std::snprintf(item, sizeof item, "%s[%u, %llu, %llu]", done ? ", " : "", r.message,
                       static_cast<unsigned long long>(r.wParam), static_cast<unsigned long long>(r.lParam));
         sent += item;
-        DWORD now = Stats().renewals;
-        if (now != renewals) {
-            std::snprintf(item, sizeof item, "%s[%d, %lu]", renewed.empty() ? "" : ", ", done,
-                          static_cast<unsigned long>(now - renewals));
-            renewed += item;
-            renewals = now;
-        }
     }
-    std::printf("{\"ok\": %s, \"ms\": %.0f, \"sent\": [%s], \"renewed\": [%s]}\n", done == count ? "true" : "false",
-                Now() - start, sent.c_str(), renewed.c_str());
+    std::printf("{\"ok\": %s, \"ms\": %.0f, \"sent\": [%s], \"asked\": %d}\n", done == count ? "true" : "false",
+                Now() - start, sent.c_str(), asked);
     std::fflush(stdout);
 }
 
-// Drops both hooks right after a renewal, so that the next one, a second away, repairs them. Replies
-// with the counters as they were before the drop.
-void Drop() {
-    long renewals = Counter("renewals");
-    bool renewed = PumpUntil([renewals] { return Counter("renewals") > renewals; }, 3000);
-    const RavikStats& s = Stats();
-    unsigned long before = s.renewals, reinstalls = s.reinstalls;
+// Drops both hooks as the system does, then keeps pressing keys (A, B, C, ...), each once it has passed the
+// hooks' place and reached the probe's window, until the hook thread has put in fresh hooks. Replies with
+// the keys pressed.
+void Lose() {
+    long reinstalls = Counter("reinstalls");
     RavikTestDropHooks();
-    std::printf("{\"ok\": %s, \"renewals\": %lu, \"reinstalls\": %lu}\n", renewed ? "true" : "false", before,
-                reinstalls);
+    std::string keys;
+    bool back = false;
+    for (int i = 0; i < 100 && !back; ++i) {
+        WORD vk = static_cast<WORD>('A' + i % 26);
+        int ups = g_ups;
+        InjectKey(vk);
+        if (!PumpUntil([ups] { return g_ups > ups; }, 5000))
+            break;
+        keys += (i ? ", " : "") + std::to_string(vk);
+        // The pause paces the presses; what ends the loop is the count.
+        back = PumpUntil([reinstalls] { return Counter("reinstalls") > reinstalls; }, 50);
+    }
+    std::printf("{\"ok\": %s, \"keys\": [%s]}\n", back ? "true" : "false", keys.c_str());
     std::fflush(stdout);
 }
 
 void ReplyStats() {
     const RavikStats& s = Stats();
-    std::printf("{\"posted\": %lu, \"dropped\": %lu, \"reinstalls\": %lu, \"renewals\": %lu, \"events\": %lu, "
+    std::printf("{\"posted\": %lu, \"dropped\": %lu, \"reinstalls\": %lu, \"events\": %lu, "
                 "\"frequency\": %lld, \"cost\": [",
                 static_cast<unsigned long>(s.posted), static_cast<unsigned long>(s.dropped),
-                static_cast<unsigned long>(s.reinstalls), static_cast<unsigned long>(s.renewals),
-                static_cast<unsigned long>(s.events), static_cast<long long>(s.frequency));
+                static_cast<unsigned long>(s.reinstalls), static_cast<unsigned long>(s.events),
+                static_cast<long long>(s.frequency));
     for (DWORD i = 0; i < s.costCount; ++i)
         std::printf("%s%lu", i ? ", " : "", static_cast<unsigned long>(s.cost[i]));
     Reply("]}");
@@ -262,25 +299,38 @@ bool Command(char* line) {
     char text[128];
     if (!std::strcmp(verb, "install") || !std::strcmp(verb, "remove")) {
         bool install = verb[0] == 'i';
+        double start = Now();
         DWORD ret = nvHookWin::SetMyHook(install, install ? TargetArg(a) : nullptr);
-        std::snprintf(text, sizeof text, "{\"ret\": %lu}", static_cast<unsigned long>(ret));
+        g_installed = install && ret;
+        std::snprintf(text, sizeof text, "{\"ret\": %lu, \"ms\": %.0f}", static_cast<unsigned long>(ret),
+                      Now() - start);
         Reply(text);
     } else if (!std::strcmp(verb, "front")) {
         ReplyOk(BringToFront(std::strcmp(a, "other") ? g_game : g_other));
+    } else if (!std::strcmp(verb, "move")) {
+        Move(std::atoi(a), std::atoi(b), !std::strcmp(c, "notice"));
     } else if (!std::strcmp(verb, "inject")) {
-        if (!std::strcmp(a, "key"))
-            InjectKey(static_cast<WORD>(std::strtoul(b, nullptr, 0)));
-        else
+        WORD vk = static_cast<WORD>(std::strtoul(b, nullptr, 0));
+        if (!std::strcmp(a, "click"))
             InjectClick(std::atoi(b), std::atoi(c));
+        else
+            InjectKeys(vk, std::strcmp(a, "up") != 0, std::strcmp(a, "down") != 0);
         ReplyOk(true);
     } else if (!std::strcmp(verb, "kill")) {
         ReplyOk(DestroyWindow(TargetArg(a)) != 0);
-    } else if (!std::strcmp(verb, "drop")) {
-        Drop();
+    } else if (!std::strcmp(verb, "lose")) {
+        Lose();
+    } else if (!std::strcmp(verb, "stall")) {
+        if (!g_stall)
+            g_stall = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        ResetEvent(g_stall);
+        ReplyOk(RavikTestStall(g_stall) != 0);
+    } else if (!std::strcmp(verb, "release")) {
+        ReplyOk(g_stall && SetEvent(g_stall));
     } else if (!std::strcmp(verb, "stats")) {
         ReplyStats();
     } else if (!std::strcmp(verb, "stream")) {
-        Stream(std::atoi(a), std::atof(b));
+        Stream(std::atoi(a), std::atof(b), std::atoi(c));
     } else if (!std::strcmp(verb, "wait")) {
         long want = std::atol(b);
         ReplyOk(PumpUntil([a, want] { return Counter(a) >= want; }, 5000));

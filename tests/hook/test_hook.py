@@ -95,7 +95,10 @@ class HookTest(unittest.TestCase):
         self.probe = Probe()
         self.addCleanup(self.probe.close)
         self.assertTrue(self.probe.layout["front"], "the game window did not come to the front")
-        self.assertEqual(self.probe("install", 1), {"ret": 1})
+        self.install(1)
+
+    def install(self, target):
+        self.assertEqual(self.probe("install", target)["ret"], 1)
 
     def reports_after(self, releases, action):
         """Runs action, waits until the probe's windows saw that many releases, returns the reports."""
@@ -161,17 +164,28 @@ class HookTest(unittest.TestCase):
                          [click_report(50, 60)])
 
     def test_install_and_remove_repeated_are_harmless(self):
-        self.assertEqual(self.probe("install", 1), {"ret": 1})
+        self.install(1)
         self.assertKeys("a", [key_report(0x41)])  # still one hook, not two
-        self.assertEqual(self.probe("install", 2), {"ret": 1})
+        self.install(2)
         self.assertKeys("s", [key_report(0x53, target=2)])
         for _ in range(2):
-            self.assertEqual(self.probe("remove"), {"ret": 1})
+            self.assertEqual(self.probe("remove")["ret"], 1)
             events = self.stats()["events"]
             self.assertEqual(self.reports_after(2, lambda: (xdotool("key", "d"), self.click("game", 5, 5, 1)())), [])
             self.assertEqual(self.stats()["events"], events, "the hooks still run after the removal")
-        self.assertEqual(self.probe("install", 1), {"ret": 1})
+        self.install(1)
         self.assertKeys("f", [key_report(0x46)])
+
+    def test_removal_waits_a_bounded_time_for_a_stuck_hook_thread(self):
+        self.assertTrue(self.probe("stall")["ok"])
+        removed = self.probe("remove")
+        self.assertEqual(removed["ret"], 0, "the stuck thread was reported ended")
+        self.assertGreaterEqual(removed["ms"], 1900, "gave up on the thread before the wait's bound")
+        self.assertLess(removed["ms"], 10000, "the wait for the thread did not end")
+        # Installing again waits for the old thread, which ends at its quit once it runs, and then hooks once.
+        self.assertTrue(self.probe("release")["ok"])
+        self.install(1)
+        self.assertKeys("g", [key_report(0x47)])
 
     def test_failed_post_is_counted_and_not_retried(self):
         before = self.stats()
@@ -179,53 +193,70 @@ class HookTest(unittest.TestCase):
         self.assertKeys("a", [])
         after = self.stats()
         self.assertEqual((after["posted"], after["dropped"]), (before["posted"], before["dropped"] + 1))
-        self.assertEqual(self.probe("install", 2), {"ret": 1})
+        self.install(2)
         self.assertKeys("b", [key_report(0x42, target=2)])
         self.assertEqual(self.stats()["posted"], before["posted"] + 1)
 
-    def test_silently_removed_hooks_come_back(self):
-        # The probe drops the hooks just after a renewal. The press and click count only when no renewal
-        # came before they had passed (a stalled machine can let one in): then the drop must show.
-        for _ in range(3):
-            dropped = self.probe("drop")
-            self.assertTrue(dropped["ok"], "no renewal to drop the hooks after")
-            reports = self.reports_after(2, lambda: (self.probe("inject", "key", 0x44),
-                                                     self.probe("inject", "click", 30, 40)))
-            if self.stats()["renewals"] == dropped["renewals"]:
-                self.assertEqual(reports, [], "reported with both hooks removed")
-                break
-        else:
-            self.fail("every drop was repaired before the press and click had passed")
-        self.assertTrue(self.probe("wait", "reinstalls", dropped["reinstalls"] + 2)["ok"],
-                        "the lost hooks were not installed again")
+    def test_silently_removed_hooks_are_noticed_at_the_next_input_and_put_back(self):
+        before = self.stats()["reinstalls"]
+        lost = self.probe("lose")
+        self.assertTrue(lost["ok"], "no reinstall after %d presses the hooks missed" % len(lost["keys"]))
+        # The press that let the loss show was missed; one made as the new hooks went in may have been seen.
+        keys = lost["keys"]
+        allowed = [[]] + ([[key_report(keys[-1])]] if len(keys) > 1 else [])
+        self.assertIn(self.probe("take")["reports"], allowed, "reported with both hooks removed")
+        self.assertEqual(self.stats()["reinstalls"], before + 1)
         self.assertKeys("e", [key_report(0x45)])
         self.assertEqual(self.reports_after(1, self.click("game", 30, 40, 1)), [click_report(30, 40)])
+        self.assertEqual(self.stats()["reinstalls"], before + 1, "reinstalled again while the hooks saw everything")
 
-    def test_long_stream_across_renewals_is_reported_once_each_in_order(self):
-        presses, ms = 600, 4500  # four to five rounds of renewal at one a second
+    def test_long_stream_across_reinstalls_is_reported_once_each_in_order(self):
+        presses, ms, every = 600, 4500, 2  # a reinstall before every click (every fourth press) and more
         before = self.stats()
-        stream = self.probe("stream", presses, ms)
+        stream = self.probe("stream", presses, ms, every)
         self.assertTrue(stream["ok"], "press %d did not reach the probe's window" % len(stream["sent"]))
+        self.assertEqual(stream["asked"], presses // every)
+        self.assertTrue(self.probe("wait", "reinstalls", before["reinstalls"] + stream["asked"])["ok"],
+                        "the hook thread did not reinstall as asked")
         reports = self.probe("take")["reports"]
         after = self.stats()
         sent = [[1, *report] for report in stream["sent"]]
         keys = [vk for _, message, vk, _ in sent if message == KEY]
         self.assertEqual(len(sent), presses)
         self.assertEqual((len(keys), len(set(keys))), (presses * 3 // 4, 36))
-        # A renewal noted by the end of press 0 may have come before the stream began: it does not count.
-        renewals = sum(count for press, count in stream["renewed"] if press > 0)
-        self.assertGreaterEqual(renewals, 6, "fewer than three renewals of both hooks during the stream")
 
         faults = stream_faults(sent, reports)
-        renewed_at = [press for press, _ in stream["renewed"]]
         lost = sum(fault.startswith("lost") for _, fault in faults)
-        print("\nstream: %d presses in %.1f s, %d hook renewals (counted by the end of presses %s): "
-              "%d lost, %d extra" % (presses, stream["ms"] / 1000, renewals, renewed_at, lost, len(faults) - lost),
-              file=sys.stderr)
-        detail = ["press %d: %s (%+d from the renewal counted at press %d)" % (i, fault, i - near, near)
-                  for i, fault in faults[:20] for near in [min(renewed_at, key=lambda p: abs(p - i))]]
+        print("\nstream: %d presses in %.1f s, %d reinstalls asked for: %d lost, %d extra"
+              % (presses, stream["ms"] / 1000, stream["asked"], lost, len(faults) - lost), file=sys.stderr)
+        detail = ["press %d: %s" % (i, fault) for i, fault in faults[:20]]
         self.assertEqual(reports, sent, "\n".join(detail))
-        self.assertEqual([after[k] - before[k] for k in ("posted", "dropped", "reinstalls")], [presses, 0, 0])
+        self.assertEqual([after[k] - before[k] for k in ("posted", "dropped", "reinstalls")],
+                         [presses, 0, stream["asked"]])
+
+    def test_key_held_across_a_change_of_foreground_counts_again(self):
+        # Its release went where no hook sees it (the secure desktop, an elevated window): the next press of
+        # it is a new one.
+        def press(vk, downs):
+            self.assertTrue(self.probe("inject", "down", vk)["ok"])
+            self.assertTrue(self.probe("wait", "downs", downs)["ok"], "input did not reach the probe")
+            return self.probe("take")["reports"]
+        self.assertEqual(press(0x41, 1), [key_report(0x41)])
+        self.assertEqual(press(0x41, 1), [], "a repeat of a held key was reported")
+        self.assertTrue(self.probe("front", "other")["ok"])
+        self.assertTrue(self.probe("front", "game")["ok"])
+        self.assertEqual(press(0x41, 1), [key_report(0x41)])
+        self.assertEqual(self.reports_after(1, lambda: self.probe("inject", "up", 0x41)), [])
+        self.assertKeys("a", [key_report(0x41)])
+
+    def test_clicks_follow_the_game_window_when_it_moves(self):
+        # Windows tells of the move; Wine does not, and the hook thread reads the origin again on its own.
+        for x, y, notice in [(120, 70, "notice"), (30, 140, "")]:
+            with self.subTest(notice=bool(notice)):
+                moved = self.probe("move", x, y, notice)
+                self.assertTrue(moved["ok"], "the hook thread did not learn where the game's window went")
+                self.probe.layout["game"][:2] = moved["game"]
+                self.assertEqual(self.reports_after(1, self.click("game", 11, 21, 1)), [click_report(11, 21)])
 
     def test_stats_count_reports_and_callback_cost(self):
         start = self.stats()
