@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the 32-bit product and packs it for a Windows machine: OUT/release/Cadro/ and OUT/Cadro.zip,
-# OUT being out/ unless given. The shipped files are stripped of their symbols and debug sections.
+# OUT being out/ unless given. The release build links them without symbols.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/wine_env.sh
@@ -11,7 +11,6 @@ dest="$out/release/Cadro"
 rm -rf "$dest" "$out/Cadro.zip"
 mkdir -p "$dest/apmsounds"
 cp "$bin/cadro.exe" "$bin/ravik.dll" "$dest/"
-i686-w64-mingw32-strip --strip-all "$dest/cadro.exe" "$dest/ravik.dll"
 if [ -f "$bin/apmsounds/cadro.wav" ]; then
     cp "$bin/apmsounds/cadro.wav" "$dest/apmsounds/"
 else
@@ -20,3 +19,15 @@ fi
 (cd "$out/release" && rm -f ../Cadro.zip && zip -qr ../Cadro.zip Cadro)
 echo "release: $dest"
 echo "release: $out/Cadro.zip"
+# The sizes as the README gives them (its release test compares the two).
+size() { stat -c %s "$1" | sed ':a;s/\B[0-9]\{3\}\>/,&/;ta'; }
+{
+    echo "| file | bytes |"
+    echo "|---|---|"
+    for file in cadro.exe ravik.dll apmsounds/cadro.wav; do
+        echo "| \`$file\` | $(size "$dest/$file") |"
+    done
+    echo "| \`Cadro.zip\` (all three) | $(size "$out/Cadro.zip") |"
+} >"$out/release/sizes.md"
+echo "release: sizes ($out/release/sizes.md):"
+cat "$out/release/sizes.md"

@@ -5,6 +5,7 @@ why and is skipped."""
 
 import os
 import subprocess
+import unittest
 
 import harness
 from harness import BLACK, WHITE, texts
@@ -60,6 +61,24 @@ class ReleaseTest(harness.E2ETestCase):
         self.assertNotIn("game 1 ended", " ".join(harness.status_lines(status)), "the game ended by itself")
         self.assertTrue(self.driver("close").ok)
         self.assertIsNotNone(cadro.wait(5), "the release did not end after close")
+
+
+class ReleaseSizesTest(unittest.TestCase):
+    """Needs no Wine: the README's table of sizes is the one the release build printed."""
+
+    def test_the_readme_gives_the_sizes_of_the_files_shipped(self):
+        release = os.environ.get("CADRO_RELEASE") or os.path.join(harness.ROOT, "out")
+        with open(os.path.join(release, "release", "sizes.md"), encoding="utf-8") as f:
+            built = f.read().strip().splitlines()
+        with open(os.path.join(harness.ROOT, "README.md"), encoding="utf-8") as f:
+            readme = f.read().splitlines()
+        at = readme.index(built[0])
+        self.assertEqual(readme[at:at + len(built)], built, "the README's sizes are not the release's")
+        for row in built[2:]:
+            name = row.split("`")[1]
+            path = os.path.join(release, name) if name.endswith(".zip") else \
+                os.path.join(release, "release", "Cadro", name)
+            self.assertEqual(row.split("|")[2].strip(), f"{os.path.getsize(path):,}", row)
 
 
 if __name__ == "__main__":
