@@ -105,8 +105,9 @@ TEST_F(OverlayPainterTest, TheSurfaceShowsTheLastFrameDrawingOnlyRowsThatChanged
         {"the surface made anew", [&](auto& p) { DestroyOverlaySurface(); Show(p, kB); }, &kB, {0}, true},
         {"asked to paint again", [&](auto& p) { ::InvalidateRect(FindSurface(), nullptr, FALSE); Show(p, kB); },
          &kB, {0}, true},
-        {"a new display mode", [&](auto& p) { ::SendMessageA(FindSurface(), WM_DISPLAYCHANGE, 32, 0); Show(p, kA1); },
-         &kA1, {0, kOverlayTimerRow}, true},
+        {"a new display mode", [&](auto& p) { ::SendMessageA(FindSurface(), WM_DISPLAYCHANGE, 32, 0); Show(p, kB); },
+         &kB, {0}, true},
+        {"a timer again", [&](auto& p) { Show(p, kA1); }, &kA1, {0, kOverlayTimerRow}, true},
         {"a line equal to the old timer", [&](auto& p) { Show(p, kOldTimer); }, &kOldTimer, {0, kOverlayTimerRow},
          true},
     };

@@ -84,7 +84,10 @@ int main(int argc, char** argv) {
     uint32_t now = 0;
     RaiseOverlaySurface(now);
 
-    Report("keep on top, already on top (the usual tick)", Time(calls, [&](int) { RaiseOverlaySurface(now); }));
+    Report("keep on top, already on top (the usual tick)", Time(calls, [&](int) {
+               now += kOverlayRaiseGap;
+               RaiseOverlaySurface(now);
+           }));
     std::vector<double> raised;
     for (int i = 0; i < calls / 10; ++i) {
         ::SetWindowPos(game, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
