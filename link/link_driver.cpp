@@ -21,8 +21,9 @@ bool PauseResponsive(uint32_t ms) {
     return !g_bQuit;
 }
 
-// Finds the game window and opens its process. Null when the user quit or the open failed.
-HANDLE OpenGame() {
+// Finds the game window and opens its process, giving the window in window. Null when the user quit or the
+// open failed.
+HANDLE OpenGame(HWND* window) {
     Os& os = TheOs();
     bool waited = false;
     for (;;) {
@@ -52,8 +53,10 @@ HANDLE OpenGame() {
         }
         // The game may have exited between the search and the open, and its id been reused: never
         // write into a process that is not the window's.
-        if (os.WindowProcessId(game) == processId)
+        if (os.WindowProcessId(game) == processId) {
+            *window = game;
             return process;
+        }
         os.CloseProcess(process);
         waited = true;
     }
@@ -62,12 +65,14 @@ HANDLE OpenGame() {
 }  // namespace
 
 bool RunGameLink(HWND mainWindow) {
-    HANDLE process = OpenGame();
+    HWND game = nullptr;
+    HANDLE process = OpenGame(&game);
     if (!process)
         return false;
     Os& os = TheOs();
     ClearGameMarks(process);
     os.SetInputHook(true, mainWindow);
+    os.PlaceOverlayOver(game);
     bool again = true;
     while (again && !g_bQuit) {
         try {
@@ -79,6 +84,7 @@ bool RunGameLink(HWND mainWindow) {
         }
     }
     os.SetInputHook(false, nullptr);
+    os.PlaceOverlayOver(nullptr);  // the handle may soon name another window
     os.CloseProcess(process);
     return true;
 }

@@ -34,14 +34,19 @@ public:
     // Installs (true, target) or removes (false, null) the input hook.
     virtual void SetInputHook(bool install, HWND target) = 0;
 
-    // One overlay line at the top left of the screen; ClearOverlay removes every line drawn.
+    // Shows text on the overlay's row at the offset, in place of the row's line ("" shows nothing there);
+    // ClearOverlay removes every line.
     virtual void DrawOverlay(const char* text, int rowOffset) = 0;
     virtual void ClearOverlay() = 0;
-    // True while the overlay shows no line: before the first draw, after a clear, once made anew.
+    // True while the overlay shows no line: before the first draw, after a clear, once made anew, and once
+    // the system asked for it to be painted again (a display-mode change, a repaint).
     virtual bool OverlayBlank() = 0;
-    // Puts the overlay back above any top-most window that came over it, activating nothing;
-    // nothing while it shows no line.
+    // Puts the overlay back above a visible window that came over its lines, a few times a second at
+    // most, activating nothing; nothing while it shows no line.
     virtual void KeepOverlayOnTop() = 0;
+    // The overlay goes to the top left of the monitor that window is on (the primary monitor for null, or
+    // when that cannot be told).
+    virtual void PlaceOverlayOver(HWND game) = 0;
     // Plays a .wav file synchronously (SND_FILENAME | SND_NOWAIT | SND_NOSTOP); nothing for "".
     virtual void PlaySoundFile(const char* path) = 0;
     // Asks the shell to open a file with the user's program for its kind (ShellExecuteEx "open"); true when

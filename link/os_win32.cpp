@@ -59,7 +59,8 @@ public:
     void DrawOverlay(const char* text, int rowOffset) override { DrawOverlayText(text, rowOffset); }
     void ClearOverlay() override { ClearOverlaySurface(); }
     bool OverlayBlank() override { return OverlaySurfaceBlank(); }
-    void KeepOverlayOnTop() override { RaiseOverlaySurface(); }
+    void KeepOverlayOnTop() override { RaiseOverlaySurface(::GetTickCount()); }
+    void PlaceOverlayOver(HWND game) override { ::PlaceOverlayOver(game); }
 
     void PlaySoundFile(const char* path) override {
         // The system cannot take a longer file name; such a path plays nothing rather than something cut.

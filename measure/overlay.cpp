@@ -1,25 +1,81 @@
 #include "measure/overlay.h"
 
 #include <cstring>
+#include <map>
+#include <optional>
+#include <vector>
 
 #include "app/meter_dlg.h"
+#include "measure/overlay_place.h"
 
 namespace {
 
-constexpr COLORREF kKeyColour = RGB(255, 0, 255);
 constexpr int kSurfaceHeight = kOverlayTimerRow + kOverlayRowHeight;
 constexpr char kSurfaceClass[] = "CadroOverlay";
 
 HWND g_surface = nullptr;
+HDC g_dc = nullptr;  // the surface's own (CS_OWNDC), kept for its life
 bool g_surfaceBlank = true;
+std::map<int, RECT> g_cells;  // by row offset, in the surface's coordinates; empty for a row showing nothing
+POINT g_origin{};
+HWND g_game = nullptr;
+std::optional<uint32_t> g_lastRaise;
 
-void FillKey(HWND surface) {
-    HDC dc = ::GetDC(surface);
-    RECT all = {0, 0, kOverlayWidth, kSurfaceHeight};
-    HBRUSH key = ::CreateSolidBrush(kKeyColour);
-    ::FillRect(dc, &all, key);
-    ::DeleteObject(key);
-    ::ReleaseDC(surface, dc);
+HGDIOBJ SelectOverlayFont(HDC dc) {
+    CFont* font = g_pMainDlg ? g_pMainDlg->m_pFontSmall.get() : nullptr;
+    return font && font->GetSafeHandle() ? ::SelectObject(dc, font->GetSafeHandle()) : nullptr;
+}
+
+bool Showing() {
+    for (const auto& row : g_cells) {
+        if (!::IsRectEmpty(&row.second))
+            return true;
+    }
+    return false;
+}
+
+// The window region is the cells: nothing else of the surface shows.
+void SetRegion() {
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    for (const auto& row : g_cells) {
+        HRGN cell = ::CreateRectRgnIndirect(&row.second);
+        ::CombineRgn(region, region, cell, RGN_OR);
+        ::DeleteObject(cell);
+    }
+    if (!::SetWindowRgn(g_surface, region, FALSE))
+        ::DeleteObject(region);  // the system owns it only when the call succeeds
+}
+
+void MakeBlank() {
+    g_cells.clear();
+    SetRegion();
+    g_surfaceBlank = true;
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetMonitorInfoA(monitor, &info))
+        reinterpret_cast<std::vector<MonitorArea>*>(list)->push_back(
+            {info.rcMonitor, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+    return TRUE;
+}
+
+POINT GameMonitorOrigin() {
+    std::vector<MonitorArea> monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    RECT game;
+    // A minimised window sits far off every screen: where it will come back is not known.
+    bool known = g_game && ::IsWindow(g_game) && !::IsIconic(g_game) && ::GetWindowRect(g_game, &game);
+    return OverlayOrigin(known ? &game : nullptr, monitors);
+}
+
+void Place() {
+    POINT origin = GameMonitorOrigin();
+    if (origin.x == g_origin.x && origin.y == g_origin.y)
+        return;
+    g_origin = origin;
+    ::SetWindowPos(g_surface, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK SurfaceProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -27,16 +83,22 @@ LRESULT CALLBACK SurfaceProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_ERASEBKGND:
         return 1;  // the surface keeps its lines between frames; an erase would wipe them
     case WM_PAINT: {
+        // Whatever the system asks to be painted again is drawn by the caller's next frame.
         PAINTSTRUCT paint;
         ::BeginPaint(hwnd, &paint);
         ::EndPaint(hwnd, &paint);
+        MakeBlank();
         return 0;
     }
+    case WM_DISPLAYCHANGE:
+        MakeBlank();  // and the next frame finds the game's monitor where it now is
+        break;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
     default:
-        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+        break;
     }
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 HWND Surface() {
@@ -44,22 +106,43 @@ HWND Surface() {
         return g_surface;
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     WNDCLASSA wc{};
+    wc.style = CS_OWNDC;
     wc.lpfnWndProc = SurfaceProc;
     wc.hInstance = instance;
     wc.lpszClassName = kSurfaceClass;
     ::RegisterClassA(&wc);  // fails harmlessly once registered
+    g_cells.clear();
+    g_surfaceBlank = true;
+    g_lastRaise.reset();
+    g_origin = GameMonitorOrigin();
     g_surface = ::CreateWindowExA(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOPMOST | WS_EX_TOOLWINDOW |
                                       WS_EX_NOACTIVATE,
-                                  kSurfaceClass, "", WS_POPUP, 0, 0, kOverlayWidth, kSurfaceHeight, nullptr,
-                                  nullptr, instance, nullptr);
+                                  kSurfaceClass, "", WS_POPUP, g_origin.x, g_origin.y, kOverlayWidth,
+                                  kSurfaceHeight, nullptr, nullptr, instance, nullptr);
     if (!g_surface)
         return nullptr;
-    ::SetLayeredWindowAttributes(g_surface, kKeyColour, 0, LWA_COLORKEY);
-    // Filled once shown: Wine gives the window its pixels only then, and drops what was drawn before.
+    ::SetLayeredWindowAttributes(g_surface, 0, 255, LWA_ALPHA);
+    SetRegion();  // nothing shows until a line is drawn
     ::ShowWindow(g_surface, SW_SHOWNOACTIVATE);
-    FillKey(g_surface);
-    g_surfaceBlank = true;
+    ::ValidateRect(g_surface, nullptr);  // there is nothing to paint yet
+    g_dc = ::GetDC(g_surface);
     return g_surface;
+}
+
+// True when a visible window above the surface covers part of a cell.
+bool Covered() {
+    for (HWND w = ::GetWindow(g_surface, GW_HWNDPREV); w; w = ::GetWindow(w, GW_HWNDPREV)) {
+        RECT window;
+        if (!::IsWindowVisible(w) || !::GetWindowRect(w, &window))
+            continue;
+        for (const auto& row : g_cells) {
+            RECT cell = row.second, both;
+            ::OffsetRect(&cell, g_origin.x, g_origin.y);
+            if (::IntersectRect(&both, &cell, &window))
+                return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -85,19 +168,23 @@ void DrawOverlayText(const char* text, int rowOffset) {
     HWND surface = Surface();
     if (!surface)
         return;
-    if (rowOffset == 0 && !g_surfaceBlank)
-        FillKey(surface);  // a new frame: the previous lines may have been longer
-    g_surfaceBlank = false;
-
-    HDC dc = ::GetDC(surface);
-    DrawOverlayLine(dc, line, rowOffset);
-    ::ReleaseDC(surface, dc);
+    if (g_surfaceBlank)
+        Place();
+    RECT cell = OverlayCell(g_dc, line, rowOffset);
+    RECT& shown = g_cells[rowOffset];
+    // Before the drawing: the surface's DC is clipped to the region, and a wider cell must take it whole.
+    if (!::EqualRect(&cell, &shown)) {
+        shown = cell;
+        SetRegion();
+    }
+    if (!::IsRectEmpty(&cell))
+        DrawOverlayLine(g_dc, line, rowOffset);
+    g_surfaceBlank = !Showing();
 }
 
 void DrawOverlayLine(HDC dc, const char* text, int rowOffset) {
     RECT rect = {0, rowOffset, kOverlayWidth, rowOffset + kOverlayRowHeight};
-    CFont* font = g_pMainDlg ? g_pMainDlg->m_pFontSmall.get() : nullptr;
-    HGDIOBJ oldFont = font && font->GetSafeHandle() ? ::SelectObject(dc, font->GetSafeHandle()) : nullptr;
+    HGDIOBJ oldFont = SelectOverlayFont(dc);
     int oldMode = ::SetBkMode(dc, OPAQUE);
     COLORREF oldText = ::SetTextColor(dc, RGB(255, 255, 255));
     COLORREF oldBack = ::SetBkColor(dc, RGB(0, 0, 0));
@@ -109,28 +196,61 @@ void DrawOverlayLine(HDC dc, const char* text, int rowOffset) {
         ::SelectObject(dc, oldFont);
 }
 
+RECT OverlayCell(HDC dc, const char* text, int rowOffset) {
+    const RECT row = {0, rowOffset, kOverlayWidth, rowOffset + kOverlayRowHeight};
+    RECT measured = row;
+    HGDIOBJ oldFont = SelectOverlayFont(dc);
+    ::DrawTextA(dc, text, -1, &measured, DT_SINGLELINE | DT_CALCRECT);
+    if (oldFont)
+        ::SelectObject(dc, oldFont);
+    RECT cell;
+    if (!::IntersectRect(&cell, &measured, &row))
+        ::SetRectEmpty(&cell);
+    return cell;
+}
+
 void ClearOverlaySurface() {
     if (!g_surface || g_surfaceBlank)
         return;
-    FillKey(g_surface);
-    g_surfaceBlank = true;
+    MakeBlank();
 }
 
-bool OverlaySurfaceBlank() { return g_surfaceBlank || !g_surface || !::IsWindow(g_surface); }
+bool OverlaySurfaceBlank() {
+    if (!g_surface || !::IsWindow(g_surface))
+        return true;
+    if (::GetUpdateRect(g_surface, nullptr, FALSE))
+        ::UpdateWindow(g_surface);
+    return g_surfaceBlank;
+}
 
-void RaiseOverlaySurface() {
-    if (OverlaySurfaceBlank())
-        return;
+bool RaiseOverlaySurface(uint32_t now) {
+    if (!g_surface || g_surfaceBlank)
+        return false;
+    if (g_lastRaise && now - *g_lastRaise < kOverlayRaiseGap)
+        return false;
     // The usual tick finds nothing above and costs one question to the window manager.
-    if (!::GetWindow(g_surface, GW_HWNDPREV))
-        return;
+    if (!Covered())
+        return false;
     ::SetWindowPos(g_surface, HWND_TOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+    g_lastRaise = now;
+    return true;
+}
+
+void PlaceOverlayOver(HWND game) {
+    g_game = game;
+    if (g_surface && ::IsWindow(g_surface))
+        Place();
 }
 
 void DestroyOverlaySurface() {
-    if (g_surface)
+    if (g_surface) {
+        if (g_dc)
+            ::ReleaseDC(g_surface, g_dc);
         ::DestroyWindow(g_surface);
+    }
     g_surface = nullptr;
+    g_dc = nullptr;
+    g_cells.clear();
     g_surfaceBlank = true;
 }

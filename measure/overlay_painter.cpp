@@ -4,19 +4,23 @@
 #include "measure/overlay.h"
 
 void OverlayPainter::Show(Os& os, const char* line, const char* timer) {
-    bool same = m_line == line && m_hasTimer == (timer != nullptr) && (!timer || m_timer == timer);
-    if (!same || os.OverlayBlank()) {
-        os.DrawOverlay(line, 0);
-        if (timer)
-            os.DrawOverlay(timer, kOverlayTimerRow);
-        m_line = line;
-        m_hasTimer = timer != nullptr;
-        m_timer = timer ? timer : "";
+    if (os.OverlayBlank()) {
+        m_line.clear();
+        m_timer.clear();
     }
+    Put(os, m_line, line, 0);
+    Put(os, m_timer, timer ? timer : "", kOverlayTimerRow);
     os.KeepOverlayOnTop();
 }
 
 void OverlayPainter::Hide(Os& os) {
     if (!os.OverlayBlank())
         os.ClearOverlay();
+}
+
+void OverlayPainter::Put(Os& os, std::string& shown, const char* text, int rowOffset) {
+    if (shown == text)
+        return;
+    os.DrawOverlay(text, rowOffset);
+    shown = text;
 }

@@ -128,7 +128,7 @@ void Release(Records&... records) {
 
 }  // namespace
 
-void FakeOs::Forget() { Release(drawn, raised, blankAsked, sounds, soundTimes, hookCalls, reads, opened); }
+void FakeOs::Forget() { Release(drawn, raised, blankAsked, sounds, soundTimes, hookCalls, overlayPlaces, reads, opened); }
 
 void FakeOs::Advance(uint64_t ms) {
     uint64_t end = clock + ms;
@@ -198,9 +198,9 @@ std::string MeterTest::ShownAtTime(uint64_t at, int row) const {
     for (const Drawn& d : os.drawn) {
         if (d.at > at)
             break;
-        if (d.row <= 0)
+        if (d.row < 0)
             shown.clear();
-        if (d.row >= 0)
+        else
             shown[d.row] = d.text;
     }
     return shown[row];

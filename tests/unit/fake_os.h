@@ -53,6 +53,7 @@ public:
     std::vector<std::string> sounds;
     std::vector<uint64_t> soundTimes;
     std::vector<std::pair<bool, HWND>> hookCalls;
+    std::vector<HWND> overlayPlaces;  // windows given to PlaceOverlayOver
     uint64_t posted = 0;  // reports the queue accepted
     int openCalls = 0;
     int closeCalls = 0;
@@ -103,6 +104,7 @@ public:
         return overlayBlank;
     }
     void KeepOverlayOnTop() override { raised.push_back(clock); }
+    void PlaceOverlayOver(HWND game) override { overlayPlaces.push_back(game); }
     void PlaySoundFile(const char* path) override {
         sounds.emplace_back(path);
         soundTimes.push_back(clock);
@@ -132,8 +134,8 @@ protected:
     std::vector<std::string> Log();
     // Only the lines drawn at row 0 / at the timer row, in order.
     std::vector<std::string> Lines(int row) const;
-    // What the overlay shows at the script time at: the row's line of the last frame drawn by then (a
-    // tick whose frame is unchanged draws nothing, so the surface still shows the earlier one).
+    // What the overlay shows at the script time at: the row's line last drawn by then, "" after a clear (a
+    // tick draws only the rows that changed, so the surface still shows the others).
     std::string ShownAtTime(uint64_t at, int row = 0) const;
     // Whether a tick ran at the script time at: every tick shows a frame, which keeps the overlay on top,
     // or hides it, which asks first whether it is blank.

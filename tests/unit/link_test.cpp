@@ -38,6 +38,7 @@ TEST_F(LinkTest, GameAlreadyRunningLinksAtOnceAndMeasuresUntilItCloses) {
     EXPECT_EQ(os.openCalls, 1);
     EXPECT_EQ(os.closeCalls, 1);
     EXPECT_EQ(os.reads.front(), kSlotA + kGameBias) << "the first wait polls after 125 ms, not 2 s";
+    EXPECT_EQ(os.overlayPlaces, (std::vector<HWND>{os.gameWindow, nullptr})) << "the overlay on the game's monitor";
     EXPECT_TRUE(StartLinkPosted()) << "the link starts over";
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(Main(), IDC_START)));
 }
@@ -55,6 +56,7 @@ TEST_F(LinkTest, GameAppearingLaterIsAwaitedThenGivenTimeToSettle) {
     EXPECT_EQ(os.openCalls, 1);
     EXPECT_GE(os.clock, 3250u);
     EXPECT_TRUE(HookBalanced());
+    EXPECT_EQ(os.overlayPlaces, (std::vector<HWND>{game, nullptr})) << "the window found, then none";
 }
 
 TEST_F(LinkTest, SearchKeepsTheWindowAliveAndQuitEndsItWithin250ms) {
