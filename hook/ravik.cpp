@@ -1,9 +1,10 @@
 // Low-level keyboard and mouse hooks on a thread of the library's own, so that the target's busy thread
 // never holds up the system's input: the callbacks only filter and post. The system can remove a hook
 // silently (a callback that ran too long); once a second the thread asks for the time of the last input and
-// puts in fresh hooks only when input came that they did not see. The foreground window and the game's
-// client origin are learned from window events when they change, not asked for per event. Every global is
-// constant-initialised, so loading runs no constructors.
+// puts in fresh hooks only when input came that they did not see. Whether the game is in front and its
+// client origin are learned when the foreground changes (from window events, and at a press or click, as not
+// every change is told of), never per move or release. Every global is constant-initialised, so loading runs
+// no constructors.
 #include <atomic>
 #include <cstdint>
 
@@ -45,6 +46,7 @@ DWORD g_seen;           // GetTickCount at the hooks' last event
 HWND g_front;           // the foreground window as last looked at
 HWND g_game;            // the same while it is the game's, else null
 HWINEVENTHOOK g_moves;  // the game's moves, while it is in front
+HWINEVENTHOOK g_listening[2];  // changes of the foreground and of the focus
 
 struct Hooks {
     HHOOK keyboard;
@@ -56,6 +58,7 @@ struct Hooks {
 #ifdef RAVIK_TEST_BUILD
 constexpr UINT kTestReinstall = WM_APP;
 constexpr UINT kTestStall = WM_APP + 1;
+constexpr UINT kTestDeaf = WM_APP + 2;
 constexpr DWORD kTestStallMaxMs = 30000;
 
 std::atomic<HHOOK> g_testKeyboard{nullptr};
@@ -86,11 +89,22 @@ void ShowView() {
     g_testGameInFront = g_filter.gameInFront();
 }
 void Reinstall(Hooks& hooks);
+// Stops the window events that tell of a new foreground, as a system that sends none of them.
+void StopListening(HANDLE done) {
+    for (HWINEVENTHOOK& event : g_listening) {
+        if (event)
+            UnhookWinEvent(event);
+        event = nullptr;
+    }
+    SetEvent(done);
+}
 void TestRequest(const MSG& msg, Hooks& hooks) {
     if (msg.message == kTestReinstall)
         Reinstall(hooks);
     else if (msg.message == kTestStall)
         WaitForSingleObject(reinterpret_cast<HANDLE>(msg.lParam), kTestStallMaxMs);
+    else if (msg.message == kTestDeaf)
+        StopListening(reinterpret_cast<HANDLE>(msg.lParam));
 }
 #else
 int64_t CostStart() { return 0; }
@@ -109,12 +123,23 @@ void Report(UINT message, WPARAM wParam, LPARAM lParam) {
         g_dropped.fetch_add(1, std::memory_order_relaxed);
 }
 
+void LookAtFront();
+
+// Wine does not tell of every change of the foreground (a window activated from the bare desktop, or one
+// another process brought forward), so a press or a click looks again: one call a press, none per move or
+// release.
+void LookAgain() {
+    if (GetForegroundWindow() != g_front)
+        LookAtFront();
+}
+
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         int64_t start = CostStart();
         g_seen = GetTickCount();
         BYTE key = static_cast<BYTE>(reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)->vkCode);
         if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) {
+            LookAgain();
             if (g_filter.Press(key))
                 Report(kKeyReport, key, 0);
         } else if (wParam == WM_KEYUP || wParam == WM_SYSKEYUP) {
@@ -130,6 +155,7 @@ LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
         int64_t start = CostStart();
         g_seen = GetTickCount();
         if (wParam == WM_LBUTTONDOWN || wParam == WM_RBUTTONDOWN) {
+            LookAgain();
             POINT pt = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->pt;
             if (g_filter.Click(pt))
                 Report(kClickReport, 0, MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
@@ -253,12 +279,12 @@ DWORD WINAPI HookThread(void* param) {
     g_moves = nullptr;
     // Listening starts before the first look, so no change falls between. Wine sends no foreground events,
     // but a focus event with every change of the foreground.
-    HWINEVENTHOOK front = ListenForFront(EVENT_SYSTEM_FOREGROUND);
-    HWINEVENTHOOK focus = ListenForFront(EVENT_OBJECT_FOCUS);
+    g_listening[0] = ListenForFront(EVENT_SYSTEM_FOREGROUND);
+    g_listening[1] = ListenForFront(EVENT_OBJECT_FOCUS);
     LookAtFront();
     Hooks hooks{};
     Replace(hooks);
-    bool hooked = hooks.keyboard && hooks.mouse && (front || focus);
+    bool hooked = hooks.keyboard && hooks.mouse && (g_listening[0] || g_listening[1]);
     UINT_PTR timer = hooked ? SetTimer(nullptr, 0, kCheckMs, nullptr) : 0;
     start->ok = timer != 0;
     SetEvent(start->ready);  // start is gone after this
@@ -274,7 +300,7 @@ DWORD WINAPI HookThread(void* param) {
         KillTimer(nullptr, timer);
     }
     RemoveHooks(hooks);
-    HWINEVENTHOOK events[] = {front, focus, g_moves};
+    HWINEVENTHOOK events[] = {g_listening[0], g_listening[1], g_moves};
     for (HWINEVENTHOOK event : events)
         if (event)
             UnhookWinEvent(event);
@@ -370,6 +396,10 @@ extern "C" RAVIK_API void RavikTestDropHooks() {
 
 extern "C" RAVIK_API BOOL RavikTestReinstall() {
     return g_thread && PostThreadMessageA(g_threadId, kTestReinstall, 0, 0);
+}
+
+extern "C" RAVIK_API BOOL RavikTestDeafToFront(HANDLE done) {
+    return g_thread && PostThreadMessageA(g_threadId, kTestDeaf, 0, reinterpret_cast<LPARAM>(done));
 }
 
 extern "C" RAVIK_API BOOL RavikTestStall(HANDLE release) {

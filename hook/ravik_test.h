@@ -24,5 +24,8 @@ extern "C" RAVIK_API void RavikGetStats(RavikStats* stats);
 extern "C" RAVIK_API void RavikTestDropHooks();
 // Asks the hook thread to put in fresh hooks now; returns at once. The reinstall count shows when it has.
 extern "C" RAVIK_API BOOL RavikTestReinstall();
+// Asks the hook thread to stop listening for changes of the foreground, as on a system that tells of none;
+// done is set when it has.
+extern "C" RAVIK_API BOOL RavikTestDeafToFront(HANDLE done);
 // Asks the hook thread to wait until release is set (30 s at most), as a thread stuck elsewhere would.
 extern "C" RAVIK_API BOOL RavikTestStall(HANDLE release);

@@ -1,6 +1,7 @@
 // Test program for ravik.dll: shows a window of the game's class and a plain second window, hooks for a
 // hidden target window of its own and answers each command line on stdin with one JSON line on stdout:
-//   install N (target 1 or 2) | remove | front game|other | move X Y [notice] (the game's window)
+//   install N (target 1 or 2) | remove | front game|other | front-quiet game|other (not waiting for the
+//   hook to see it) | deaf (the hook hears of no foreground change) | move X Y [notice] (the game's window)
 //   inject key|down|up VK | inject click X Y (game client) | kill N (destroy target N) | lose | stall | release
 //   stats | wait ups|downs|reinstalls N | take | quit
 //   stream N MS [R] (N presses, keys and clicks, spread over MS milliseconds; a reinstall asked before every
@@ -307,6 +308,16 @@ bool Command(char* line) {
         Reply(text);
     } else if (!std::strcmp(verb, "front")) {
         ReplyOk(BringToFront(std::strcmp(a, "other") ? g_game : g_other));
+    } else if (!std::strcmp(verb, "deaf")) {
+        HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        ReplyOk(done && RavikTestDeafToFront(done) && WaitForSingleObject(done, 5000) == WAIT_OBJECT_0);
+        if (done)
+            CloseHandle(done);
+    } else if (!std::strcmp(verb, "front-quiet")) {
+        // No hook event tells of this change: only the next press or click can learn of it.
+        HWND hwnd = std::strcmp(a, "other") ? g_game : g_other;
+        SetForegroundWindow(hwnd);
+        ReplyOk(PumpUntil([hwnd] { return GetForegroundWindow() == hwnd; }, 3000));
     } else if (!std::strcmp(verb, "move")) {
         Move(std::atoi(a), std::atoi(b), !std::strcmp(c, "notice"));
     } else if (!std::strcmp(verb, "inject")) {
