@@ -70,13 +70,13 @@ void AppendDates(std::string& out, const Span& span) {
         for (int64_t day = WeekStart(firstDay); day <= lastDay; day += step)
             AppendXTick(out, span.X(day * kDaySeconds), DateText(day));
     } else {
-        int months = 1;
-        for (int m : {1, 2, 3, 6, 12, 24, 60}) {
-            months = m;
+        // A history's dates can be anything, centuries apart: the step grows with the span.
+        int64_t months = days / 30 / 7 + 1;
+        for (int m : {60, 24, 12, 6, 3, 2, 1}) {
             if (days / 30 / m <= 7)
-                break;
+                months = m;
         }
-        for (int64_t day = MonthStart(firstDay, 1); day <= lastDay; day = MonthStart(day, months))
+        for (int64_t day = MonthStart(firstDay, 1); day <= lastDay; day = MonthStart(day, static_cast<int>(months)))
             AppendXTick(out, span.X(day * kDaySeconds), DateText(day));
     }
     AppendXName(out, "date");
@@ -101,9 +101,8 @@ void AppendBests(std::string& out, const std::vector<GameRecord>& games, const s
     const Timed* first = summary.bestTenFirst == SIZE_MAX ? nullptr : at(summary.bestTenFirst);
     const Timed* last = summary.bestTenLast == SIZE_MAX ? nullptr : at(summary.bestTenLast);
     if (first && last) {
-        int y = frame.Y(summary.bestTen);
-        AppendLine(out, "best-ten", span.X(first->seconds), y, std::max(span.X(last->seconds), span.X(first->seconds) + 2), y);
-        int x = span.X(first->seconds);
+        int x = span.X(first->seconds), y = frame.Y(summary.bestTen);
+        AppendLine(out, "best-ten", x, y, std::max(span.X(last->seconds), x + 2), y);
         OpenText(out, "best-label", x, std::min(y + 14, ChartFrame::kTop + ChartFrame::kPlotHeight - 2),
                  x > ChartFrame::kLeft + ChartFrame::kPlotWidth / 2);
         out += "best 10 in a row</text>\n";

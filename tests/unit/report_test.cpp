@@ -509,3 +509,16 @@ TEST(ReportAnswers, ThePageAnswersEachQuestionForAHistoryWhoseAnswersAreKnown) {
     ASSERT_EQ(width.size(), 1u);
     EXPECT_NEAR(std::stoi(width[0]), 20 * 732 / 900, 2);
 }
+
+TEST(ReportPage, DatesCenturiesApartKeepTheDateAxisReadable) {
+    std::vector<GameRecord> games = CraftedGames(5);
+    games[0].started = "0001-01-01T00:00:00";
+    games[4].started = "9999-12-31T23:59:59";
+    std::string page = Page(games);
+    std::string chart = Between(page, "<svg class=\"progress-chart\"", "</svg>");
+    std::vector<std::string> ticks = Texts(chart, "xlabel");
+    EXPECT_GE(ticks.size(), 3u);
+    EXPECT_LE(ticks.size(), 9u);
+    EXPECT_EQ(Attributes(chart, "<svg class=\"progress-chart\"", "data-points"), std::vector<std::string>{"5"});
+    ExpectInsideCharts(page);
+}
