@@ -3,9 +3,10 @@
 # Cadro watched beside a baseline for memory, start-up and the input hook, then in-process measures.
 # Prints markdown tables and writes them to out/bench.md.
 # Usage: [CADRO_BENCH_SHOWAPM=0] tools/bench.sh [--quick] [--window S] [--runs N] [--cpu-only]
-#   default:    3 runs of Cadro and of the floor, 10-minute windows in a game and between games (about
-#               2 h 10 min), then a 10-minute game and 10 short ones watched (about 27 min): about 2 h 40 min
-#   --quick:    1 run with 60 s windows (about 6 min), then a 2-minute game and 2 short ones: about 13 min
+#   default:    3 runs of Cadro and of the floor, 10-minute windows in a game and between games (six
+#               sessions of about 20.5 min), then a 10-minute game and 10 short ones watched (about half
+#               an hour): about 2 h 35 min
+#   --quick:    1 run with 60 s windows, then a 2-minute game and 2 short ones: about 11 min
 #   --window S, --runs N: the CPU sessions' window length and number of runs
 #   --cpu-only: the CPU sessions alone
 set -euo pipefail
