@@ -12,25 +12,16 @@ struct BenchOptions {
     int shortSeconds = 85;   // just over the 80 s before a game's summary counts
     int apm = 300;
     int startupRuns = 5;
-    int idleSeconds = 60;    // Cadro linked and waiting before the long game begins
-};
-
-// CPU seconds of the watched programs at one moment: Cadro, the wait-and-drain baseline and the design's
-// floor (floor.cpp).
-struct CpuMark {
-    double wall = 0, cadro = 0, baseline = 0, floor = 0;
-    bool taken = false;
+    int idleSeconds = 10;    // Cadro linked and waiting before the long game begins
 };
 
 struct BenchResult {
     BenchOptions options;
     std::vector<double> cadroStartup, baselineStartup;  // seconds to a visible window
-    CpuMark idleStart, gameStart, gameEnd, shortEnd;
     Usage cadroUse[3], baselineUse[3];  // at the start, after the long game, after the short ones
     std::vector<Usage> perGame;         // Cadro's, after each game
     int usageTaken = 0;
     bool gdiFromTable = false;
-    bool cpuFromList = false;
     std::vector<double> costMicros, delayMicros;
     unsigned long probes = 0, posted = 0, dropped = 0, skippedCosts = 0, refocus = 0;
     int gamesFinished = 0, summaries = 0;

@@ -1,116 +1,193 @@
-// The design's own floor, for the benchmark: the calls Cadro's design cannot do without on each pass, and
-// nothing else. A dialog window; a low-level keyboard and mouse hook on a thread of its own that posts one
-// message per press to that window; the game process opened as Cadro opens it; between games a 125 ms
-// wait on it, the reads of the start test and a drain of the messages; in a game a 250 ms wait, the read
-// of the end word, the F8 test and the drain. The start and end words it reads tell it which of the two
-// it is in; it never writes into the game.
+// The design's own floor, for the benchmark: what Cadro's design does on every pass, done the plainest
+// way, and nothing else. A dialog window; the game found every 250 ms and opened as Cadro opens it; at the
+// link the game marks cleared and the input hook (floor_input.cpp) started. Between games a 125 ms wait
+// on the game, the start test's text reads (the player's text only until it is first seen), the start
+// word only once the texts match, and a drain of the window's messages. In a game a 250 ms wait, the end
+// word, F8's key state, the line or lines drawn (floor_overlay.cpp) and the drain. The marks are cleared
+// where the design clears them, at each measurement's start and end.
+// Usage: floor.exe [--lines N]: N lines a tick in a game, 0, 1 (the APM line, the default) or 2 (and the
+// timer), as Cadro draws with its APM display off, on, or on with the timer.
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "link/link.h"
+#include "tools/bench/floor_input.h"
+#include "tools/bench/floor_overlay.h"
 #include "tools/bench/small_dialog.h"
 
 namespace {
 
-constexpr uint32_t kBias = 0x200000;
-// The places the start and end tests read, as the game holds them (the bias is added on reading). Slot A
-// is read once and kept, so a pass reads the other four texts and the start word.
-constexpr uint32_t kTexts[][2] = {{0x453315, 32}, {0x4532cc, 32}, {0x45e3e9, 48}, {0x45e3a0, 48}};
-constexpr uint32_t kStartWord = 0x49013c;
-constexpr uint32_t kEndWord = 0x443c50;
+constexpr DWORD kGameAccess = SYNCHRONIZE | PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE;
 
 HWND g_window;
+int g_lines = 1;
 
-LRESULT CALLBACK KeyHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN))
-        PostMessageA(g_window, kSmallDialogReport, reinterpret_cast<KBDLLHOOKSTRUCT*>(lParam)->vkCode, 0);
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && (wParam == WM_LBUTTONDOWN || wParam == WM_RBUTTONDOWN))
-        PostMessageA(g_window, kSmallDialogReport, 0, 0);
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-DWORD WINAPI HookThread(LPVOID) {
-    HINSTANCE self = GetModuleHandleA(nullptr);
-    HHOOK keys = SetWindowsHookExA(WH_KEYBOARD_LL, KeyHook, self, 0);
-    HHOOK mouse = SetWindowsHookExA(WH_MOUSE_LL, MouseHook, self, 0);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    }
-    UnhookWindowsHookEx(keys);
-    UnhookWindowsHookEx(mouse);
-    return 0;
-}
-
-bool Read(HANDLE game, uint32_t address, void* buffer, uint32_t size) {
+// A failed read leaves the buffer zero, as the design's reads do.
+void Read(HANDLE game, uint32_t address, void* buffer, uint32_t size) {
     SIZE_T got = 0;
-    return ReadProcessMemory(game, reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address + kBias)), buffer, size,
-                             &got) && got == size;
+    if (!ReadProcessMemory(game, reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address + kGameBias)), buffer,
+                           size, &got))
+        std::memset(buffer, 0, size);
 }
 
 uint32_t Word(HANDLE game, uint32_t address) {
     uint32_t value = 0;
-    return Read(game, address, &value, sizeof value) ? value : 0;
+    Read(game, address, &value, sizeof value);
+    return value;
 }
 
-// False once the program is to end.
+void Zero(HANDLE game, uint32_t address, SIZE_T size) {
+    const uint32_t zero = 0;
+    SIZE_T put = 0;
+    WriteProcessMemory(game, reinterpret_cast<LPVOID>(static_cast<uintptr_t>(address + kGameBias)), &zero, size,
+                       &put);
+}
+
+void ClearMarks(HANDLE game) {
+    Zero(game, kSlotB, 1);
+    Zero(game, kSlotC, 1);
+    Zero(game, kStartWord, 4);
+}
+
+// False once the window is closed.
 bool Drain() {
     MSG msg;
     while (PeekMessageA(&msg, g_window, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return IsWindow(g_window);
+    return !SmallDialogClosed();
 }
 
-HANDLE OpenGame() {
-    HWND game = FindWindowA("SWarClass", nullptr);
+// The start test's texts as last seen, for the program's life: each keeps its value while the game's is
+// empty. Between games slots B and C are cleared, so the count stays short and the start word is not read.
+struct Texts {
+    char slotA[kSlotSize + 1] = "", slotB[kSlotSize + 1] = "", slotC[kSlotSize + 1] = "";
+};
+Texts g_texts;
+
+// Reads a slot; true (and the text kept) when it is not empty.
+bool Slot(HANDLE game, uint32_t address, char (&kept)[kSlotSize + 1]) {
+    char text[kSlotSize + 1] = "";
+    Read(game, address, text, kSlotSize);
+    if (!text[0])
+        return false;
+    std::memcpy(kept, text, sizeof text);
+    return true;
+}
+
+bool Echoes(HANDLE game, uint32_t address, const char* kept) {
+    char text[kEchoSize + 1] = "";
+    Read(game, address, text, kEchoSize);
+    return text[0] && std::strcmp(text, kept) == 0;
+}
+
+bool Started(HANDLE game, Texts& t) {
+    int count = t.slotA[0] || Slot(game, kSlotA, t.slotA);
+    count += Slot(game, kSlotB, t.slotB);
+    count += Slot(game, kSlotC, t.slotC);
+    count += Echoes(game, kEchoB, t.slotB);
+    count += Echoes(game, kEchoC, t.slotC);
+    if (count != 5)
+        return false;
+    if (Word(game, kStartWord))
+        return true;
+    Sleep(500);
+    return Word(game, kStartWord) != 0;
+}
+
+void DrawTick(DWORD elapsed, DWORD ticks) {
+    char line[64];
+    if (g_lines >= 1) {
+        std::snprintf(line, sizeof line, "APM = %03lu (%03lu) ", elapsed / 1000 % 1000, ticks % 1000);
+        DrawFloorLine(line, 0);
+    }
+    if (g_lines >= 2) {
+        DWORD seconds = elapsed / 1000;
+        std::snprintf(line, sizeof line, "%02lu:%02lu:%02lu", seconds / 3600, seconds / 60 % 60, seconds % 60);
+        DrawFloorLine(line, 18);
+    }
+}
+
+// One measurement: the wait for a game, then its ticks. False once the game process has ended.
+bool Measure(HANDLE game, Texts& texts) {
+    ClearMarks(game);
+    DWORD alive = WAIT_TIMEOUT;
+    DWORD start = 0;
+    for (;;) {
+        alive = WaitForSingleObject(game, 125);
+        if (alive == WAIT_OBJECT_0)
+            break;
+        if (Started(game, texts)) {
+            start = GetTickCount();
+            break;
+        }
+        if (!Drain())
+            break;
+    }
+    for (DWORD ticks = 0; start && !SmallDialogClosed(); ++ticks) {
+        alive = WaitForSingleObject(game, 250);
+        if (alive == WAIT_OBJECT_0)
+            break;
+        bool over = Word(game, kEndWord) != 0;
+        if (GetAsyncKeyState(VK_F8) & 0x8000) {
+            ClearMarks(game);
+            over = true;
+        }
+        if (over)
+            break;
+        DrawTick(GetTickCount() - start, ticks);
+        Drain();
+    }
+    ClearMarks(game);
+    return alive != WAIT_OBJECT_0;
+}
+
+// Finds the game, links, and measures game after game until it closes or the window does.
+void Link() {
+    HWND window;
+    bool waited = false;
+    while (!(window = FindWindowA("SWarClass", nullptr))) {
+        if (!Drain())
+            return;
+        waited = true;
+        Sleep(250);
+    }
+    if (waited)
+        Sleep(2000);
     DWORD pid = 0;
-    if (!game || !GetWindowThreadProcessId(game, &pid))
-        return nullptr;
-    return OpenProcess(SYNCHRONIZE | PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE game = OpenProcess(kGameAccess, FALSE, pid);
+    if (!game)
+        return;
+    ClearMarks(game);
+    StartFloorInput(g_window, window);
+    while (!SmallDialogClosed() && Measure(game, g_texts)) {
+    }
+    StopFloorInput();
+    CloseHandle(game);
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    for (int i = 1; i + 1 < __argc; ++i)
+        if (std::strcmp(__argv[i], "--lines") == 0)
+            g_lines = std::atoi(__argv[i + 1]);
+    // The surface first: the dialog shown after it takes the foreground, which the bench then gives back
+    // to the game once, before anything is measured.
+    if (!MakeFloorOverlay())
+        return 1;
     g_window = MakeSmallDialog(instance, L"Floor");
     if (!g_window)
         return 1;
-    DWORD hookThreadId = 0;
-    HANDLE hookThread = CreateThread(nullptr, 0, HookThread, nullptr, 0, &hookThreadId);
-    HANDLE game = nullptr;
-    bool inGame = false;
-    while (Drain()) {
-        if (!game) {  // searching, as Cadro does
-            Sleep(250);
-            game = OpenGame();
-            inGame = false;
-            continue;
-        }
-        if (WaitForSingleObject(game, inGame ? 250 : 125) == WAIT_OBJECT_0) {
-            CloseHandle(game);
-            game = nullptr;
-            continue;
-        }
-        if (inGame) {
-            inGame = Word(game, kEndWord) == 0;
-            GetAsyncKeyState(VK_F8);
-        } else {
-            char text[48];
-            for (const auto& place : kTexts)
-                Read(game, place[0], text, place[1]);
-            inGame = Word(game, kStartWord) != 0;
-        }
+    while (!SmallDialogClosed()) {
+        Link();
+        Drain();
     }
-    PostThreadMessageA(hookThreadId, WM_QUIT, 0, 0);
-    WaitForSingleObject(hookThread, 2000);
-    CloseHandle(hookThread);
-    if (game)
-        CloseHandle(game);
     return 0;
 }

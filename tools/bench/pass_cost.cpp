@@ -12,6 +12,7 @@
 
 #include "measure/overlay.h"
 #include "tools/bench/clock.h"
+#include "tools/bench/floor_overlay.h"
 #include "tools/bench/stats.h"
 
 namespace {
@@ -75,10 +76,11 @@ int main(int argc, char** argv) {
         {"ReadProcessMemory of the end word", 1, 1},
         {"GetAsyncKeyState(VK_F8)", 1, 1},
         {"PeekMessage, nothing pending", 2.5, 2.5},
-        {"GetTickCount", 3.4, 0},
+        {"GetTickCount", 3.4, 1},
         {"Dispatching a key report (posted, peeked, dispatched)", 1.5, 1.5},
         {"GetWindow over the overlay (keeping it on top)", 1, 0},
         {"A changed frame: fill and one line, then the next PeekMessage", 0.74, 0},
+        {"The floor's line: a DC got, one line, the DC released, then the next PeekMessage", 0, 1},
     };
     table[0].micros = MedianMicros(calls, [&](int) { WaitForSingleObject(game, 0); });
     table[1].micros = MedianMicros(calls, [&](int) {
@@ -101,6 +103,11 @@ int main(int argc, char** argv) {
         DrawOverlayText(lines[i % 2], 0);
         Drain();
     });
+    if (MakeFloorOverlay())
+        table[8].micros = MedianMicros(calls / 4, [&](int i) {
+            DrawFloorLine(lines[i % 2], 0);
+            Drain();
+        });
 
     double cadro = 0, floor = 0;
     std::printf("| call on a pass in a game | µs a call (median of %d) | Cadro, calls a pass | floor, calls a pass |"

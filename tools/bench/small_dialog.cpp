@@ -4,6 +4,8 @@
 
 namespace {
 
+bool g_closed = false;
+
 struct Template {
     DLGTEMPLATE head;
     WORD menu, windowClass;
@@ -20,6 +22,7 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM, LPARAM) {
         DestroyWindow(hwnd);
         return TRUE;
     case WM_DESTROY:
+        g_closed = true;
         PostQuitMessage(0);
         return TRUE;
     default:
@@ -37,3 +40,5 @@ HWND MakeSmallDialog(HINSTANCE instance, const wchar_t* title) {
     std::wcsncpy(dialog.title, title, 15);
     return CreateDialogIndirectParamA(instance, &dialog.head, nullptr, DialogProc, 0);
 }
+
+bool SmallDialogClosed() { return g_closed; }

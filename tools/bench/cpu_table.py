@@ -1,0 +1,106 @@
+"""The CPU comparison's markdown table, from the JSON lines cpu_sampler.py wrote: Cadro against the floor
+per state, its own threads alone and with its session's wineserver and Xvfb, each figure the median of
+the runs with their range, and where the difference goes, part by part.
+
+usage: cpu_table.py RESULTS [--window S]"""
+
+import json
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from cpu_stats import OWN, PARTS, paired, rate, ratio, spread  # noqa: E402
+
+STATES = (("game", "In a game"), ("between", "Between games"))
+PART_NAMES = {"main": "main thread", "hook": "hook thread", "others": "other threads",
+              "wineserver": "its wineserver", "xvfb": "its Xvfb"}
+GOAL_OWN, GOAL_SERVERS = 1.05, 1.10
+
+
+def ns(value):
+    return "n/a" if value is None else f"{value:,.0f}"
+
+
+def cell(values, form=ns):
+    s = spread(values)
+    if s is None:
+        return "n/a"
+    return f"{form(s[0])} ({form(s[1])}–{form(s[2])})" if len(values) > 1 else form(s[0])
+
+
+def times(value):
+    return f"{value:.3f}×"
+
+
+def goal(values, limit):
+    s = spread(values)
+    if s is None:
+        return "not measured"
+    return f"≤ {limit:.2f}×: " + ("met" if s[0] <= limit else "NOT met")
+
+
+def runs_of(records, program, state):
+    return [r["windows"][state] for r in records if r["program"] == program and state in r["windows"]]
+
+
+def comparison(records):
+    lines = ["| state | Cadro, own threads | floor, own threads | Cadro / floor | goal "
+             "| Cadro + wineserver + Xvfb | floor + wineserver + Xvfb | Cadro / floor | goal |",
+             "|---|---|---|---|---|---|---|---|---|"]
+    servers = OWN + ("wineserver", "xvfb")
+    for state, title in STATES:
+        cadro, floor = runs_of(records, "cadro", state), runs_of(records, "floor", state)
+        own = paired(cadro, floor, OWN, ratio)
+        total = paired(cadro, floor, servers, ratio)
+        lines.append(f"| {title} | {cell([rate(w, OWN) for w in cadro])} | {cell([rate(w, OWN) for w in floor])} "
+                     f"| {cell(own, times)} | {goal(own, GOAL_OWN)} "
+                     f"| {cell([rate(w, servers) for w in cadro])} | {cell([rate(w, servers) for w in floor])} "
+                     f"| {cell(total, times)} | {goal(total, GOAL_SERVERS)} |")
+    return lines
+
+
+def breakdown(records):
+    lines = ["| state | part | Cadro | floor | Cadro − floor |", "|---|---|---|---|---|"]
+    for state, title in STATES:
+        cadro, floor = runs_of(records, "cadro", state), runs_of(records, "floor", state)
+        for part in PARTS:
+            keys = (part,)
+            lines.append(f"| {title} | {PART_NAMES[part]} | {cell([rate(w, keys) for w in cadro])} "
+                         f"| {cell([rate(w, keys) for w in floor])} "
+                         f"| {cell(paired(cadro, floor, keys, lambda a, b: a - b))} |")
+    return lines
+
+
+def notes(records):
+    out = []
+    for r in records:
+        windows = ", ".join(f"{state} {w['seconds']:.0f} s, {w['threads']} threads"
+                            + (f", {w['lost']} ended during it" if w["lost"] else "")
+                            for state, w in r["windows"].items())
+        status = "" if r["ok"] else " NOT COMPLETE;"
+        out.append(f"- {r['program']} run {r['run']}:{status} {windows}. " + "; ".join(r["notes"]) + ".")
+    return out
+
+
+def table(records, window):
+    runs = max((r["run"] for r in records), default=0)
+    head = [f"CPU in sessions of their own: Cadro and the floor each with its own Xvfb, Wine prefix and "
+            f"wineserver, one after the other, {runs} run(s) of each, windows of {window} s in a game "
+            f"(300 APM) and between games. Nanoseconds on a CPU per second of wall time (ns/s), from "
+            f"/proc/<pid>/task/*/schedstat; each cell is the median of the runs (min–max), ratios are taken "
+            f"run by run.", ""]
+    return "\n".join(head + comparison(records) + [""] + ["Where it goes, ns/s per part:", ""]
+                     + breakdown(records) + [""] + notes(records)) + "\n"
+
+
+def main():
+    path = sys.argv[1]
+    window = sys.argv[sys.argv.index("--window") + 1] if "--window" in sys.argv else "?"
+    with open(path) as f:
+        records = [json.loads(line) for line in f if line.strip()]
+    sys.stdout.write(table(records, window))
+    return 0 if records and all(r["ok"] for r in records) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
