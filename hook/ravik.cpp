@@ -1,6 +1,6 @@
 // Low-level keyboard and mouse hooks on a thread of the library's own, so that the target's busy thread
 // never holds up the system's input: the callbacks only filter and post. The system can remove a hook
-// silently (a callback that ran too long); once a second the thread asks for the time of the last input and
+// silently (a callback that ran too long); every 3 seconds the thread asks for the time of the last input and
 // puts in fresh hooks only when input came that they did not see. Whether the game is in front and its
 // client origin are learned when the foreground changes (from window events, and at a press or click, as not
 // every change is told of), never per move or release. Every global is constant-initialised, so loading runs
@@ -15,7 +15,9 @@ namespace {
 
 constexpr UINT kKeyReport = 0x8E8;
 constexpr UINT kClickReport = 0x8E9;
-constexpr UINT kCheckMs = 1000;
+// A wake-up costs the thread more than the check itself: a lost hook, which is rare, may miss up to this
+// long of input, and a game that waits costs next to nothing.
+constexpr UINT kCheckMs = 3000;
 // Input this long after the hooks' last event, and not seen by them, means a hook is gone. The system stamps
 // input as it queues it, which is after the hooks have seen it: the margin keeps a stamp made late on a
 // loaded machine from reading as unseen.
