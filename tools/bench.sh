@@ -2,13 +2,15 @@
 # Benchmark: Cadro's CPU against the design's floor (floor.exe), each in a Wine session of its own, then
 # Cadro watched beside a baseline for memory, start-up and the input hook, then in-process measures.
 # Prints markdown tables and writes them to out/bench.md.
-# Usage: [CADRO_BENCH_SHOWAPM=0] tools/bench.sh [--quick] [--window S] [--runs N] [--cpu-only]
+# Usage: [CADRO_BENCH_SHOWAPM=0] tools/bench.sh [--quick] [--window S] [--runs N] [--cpu-only] [--parallel]
 #   default:    3 runs of Cadro and of the floor, 10-minute windows in a game and between games (six
 #               sessions of about 20.5 min), then a 10-minute game and 10 short ones watched (about half
 #               an hour): about 2 h 35 min
 #   --quick:    1 run with 60 s windows, then a 2-minute game and 2 short ones: about 11 min
 #   --window S, --runs N: the CPU sessions' window length and number of runs
 #   --cpu-only: the CPU sessions alone
+#   --parallel: the runs side by side, each still Cadro then the floor, so that all of Cadro's sessions
+#               share the machine with each other as all of the floor's do; a run's wall time instead of N
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,7 +24,8 @@ while [ $# -gt 0 ]; do
         --window) WINDOW="$2"; shift ;;
         --runs) RUNS="$2"; shift ;;
         --cpu-only) CPU_ONLY=1 ;;
-        *) echo "usage: $0 [--quick] [--window S] [--runs N] [--cpu-only]" >&2; exit 2 ;;
+        --parallel) PARALLEL=1 ;;
+        *) echo "usage: $0 [--quick] [--window S] [--runs N] [--cpu-only] [--parallel]" >&2; exit 2 ;;
     esac
     shift
 done
@@ -56,15 +59,31 @@ status=0
 # floor in turn, so that a drift of the machine over the hours weighs on both alike.
 results="$(mktemp)"
 export CADRO_PREFIX_TEMPLATE="$WINEPREFIX"
-for run in $(seq "$RUNS"); do
+one_run() {
+    local run="$1" program
     for program in cadro floor; do
         echo "bench: CPU run $run of $RUNS, $program, ${WINDOW} s windows" >&2
         bash tools/in_session.sh python3 tools/bench/cpu_sampler.py --program "$program" --run "$run" \
             --out "$results" -- "$CADRO_WINE" "$CADRO_BUILD/bin/cpu_session.exe" --program "$program" \
-            --window "$WINDOW" --apm 300 --lines "$LINES" >&2 || status=1
+            --window "$WINDOW" --apm 300 --lines "$LINES" >&2 || echo "run $run: $program failed" >>"$results.failed"
     done
+}
+runs=()
+for run in $(seq "$RUNS"); do
+    if [ -n "${PARALLEL:-}" ]; then
+        one_run "$run" &
+        runs+=($!)
+    else
+        one_run "$run"
+    fi
 done
-python3 tools/bench/cpu_table.py "$results" --window "$WINDOW" >>out/bench.md || status=1
+[ ${#runs[@]} -eq 0 ] || wait "${runs[@]}"
+if [ -s "$results.failed" ]; then
+    cat "$results.failed" >&2
+    status=1
+fi
+rm -f "$results.failed"
+python3 tools/bench/cpu_table.py "$results" --window "$WINDOW" ${PARALLEL:+--parallel} >>out/bench.md || status=1
 rm -f "$results"
 
 if [ -z "$CPU_ONLY" ]; then

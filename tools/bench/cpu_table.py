@@ -82,10 +82,11 @@ def notes(records):
     return out
 
 
-def table(records, window):
+def table(records, window, parallel=False):
     runs = max((r["run"] for r in records), default=0)
+    order = "the runs side by side, each Cadro then the floor" if parallel else "one after the other"
     head = [f"CPU in sessions of their own: Cadro and the floor each with its own Xvfb, Wine prefix and "
-            f"wineserver, one after the other, {runs} run(s) of each, windows of {window} s in a game "
+            f"wineserver, {order}, {runs} run(s) of each, windows of {window} s in a game "
             f"(300 APM) and between games. Nanoseconds on a CPU per second of wall time (ns/s), from "
             f"/proc/<pid>/task/*/schedstat; each cell is the median of the runs (min–max), ratios are taken "
             f"run by run.", ""]
@@ -98,7 +99,7 @@ def main():
     window = sys.argv[sys.argv.index("--window") + 1] if "--window" in sys.argv else "?"
     with open(path) as f:
         records = [json.loads(line) for line in f if line.strip()]
-    sys.stdout.write(table(records, window))
+    sys.stdout.write(table(records, window, "--parallel" in sys.argv))
     return 0 if records and all(r["ok"] for r in records) else 1
 
 
