@@ -1,7 +1,6 @@
 #include "report/by_text.h"
 
 #include <algorithm>
-#include <cmath>
 #include <map>
 
 #include "report/escape.h"
@@ -50,7 +49,7 @@ std::vector<Played> ByText(const std::vector<GameRecord>& games, const TextColum
 }
 
 std::string Named(const Played& p) {
-    return "<strong>" + Escaped(p.text, kTextChars) + "</strong> (" + std::to_string(std::lround(p.apm.Value())) +
+    return "<strong>" + Escaped(p.text, kTextChars) + "</strong> (" + MeanText(p.apm) +
            " APM over " + Games(p.apm.count) + ")";
 }
 
@@ -87,9 +86,9 @@ void AppendTable(std::string& out, const TextColumn& column, const std::vector<P
         out += "</td><td class=\"games\">";
         AppendInt(out, static_cast<int64_t>(p.games));
         out += "</td><td class=\"apm\">";
-        out += p.apm.count ? std::to_string(std::lround(p.apm.Value())) : "\xE2\x80\x94";
+        out += MeanText(p.apm);
         out += "</td><td class=\"best\">";
-        out += p.apm.count ? std::to_string(p.best) : "\xE2\x80\x94";
+        out += p.apm.count ? std::to_string(p.best) : kNoValue;
         out += "</td></tr>\n";
     }
     if (played.size() > kTextRows)

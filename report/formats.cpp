@@ -1,6 +1,7 @@
 #include "report/formats.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 void AppendInt(std::string& out, int64_t value) {
@@ -22,5 +23,7 @@ std::string Duration(uint64_t seconds) {
 }
 
 std::string Games(size_t count) { return std::to_string(count) + (count == 1 ? " game" : " games"); }
+
+std::string Rounded(double value) { return std::to_string(std::lround(value)); }
 
 std::string Signed(long value) { return (value > 0 ? "+" : "") + std::to_string(value); }

@@ -11,5 +11,9 @@ void AppendInt(std::string& out, int64_t value);
 std::string Games(size_t count);
 // "3 h 05 min", "12 min", "45 s".
 std::string Duration(uint64_t seconds);
+// The nearest whole number, "187".
+std::string Rounded(double value);
+// Where there is no figure to show.
+constexpr char kNoValue[] = "\xE2\x80\x94";
 // "+5", "-3", "0".
 std::string Signed(long value);

@@ -9,13 +9,13 @@
 
 #include "report/chart.h"
 #include "report/formats.h"
+#include "report/plausible.h"
 #include "util/local_time.h"
 
 namespace {
 
 constexpr int kColumns = ChartFrame::kPlotWidth + 1;
 constexpr int kAlertSpacing = 8;     // pixels
-constexpr uint32_t kLongestStep = 64;  // seconds a sample may stand for; a longer gap is missing data
 
 struct Column {
     uint32_t seconds = 0;  // the span of game time its samples stand for
@@ -36,8 +36,7 @@ std::vector<Column> Columns(const std::vector<Sample>& samples, uint32_t span, i
     std::vector<Column> columns(kColumns);
     for (size_t i = 0; i < samples.size(); ++i) {
         const Sample& s = samples[i];
-        uint32_t weight = i + 1 < samples.size() ? samples[i + 1].seconds - s.seconds : 1;
-        weight = std::clamp<uint32_t>(weight, 1, kLongestStep);
+        uint32_t weight = SecondsStoodFor(samples, i);
         Column& column = columns[ColumnOf(s.seconds, span)];
         column.seconds += weight;
         column.recentSum += static_cast<double>(s.recent) * weight;

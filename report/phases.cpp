@@ -1,15 +1,14 @@
 #include "report/phases.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "report/bar_chart.h"
 #include "report/chart.h"
 #include "report/formats.h"
+#include "report/plausible.h"
 
 namespace {
 
-constexpr uint32_t kLongestStep = 64;  // seconds a sample may stand for; a longer gap is missing data
 constexpr uint64_t kLeastSeconds = 120;  // of play in a phase before it is compared
 
 size_t PhaseOf(uint32_t seconds) {
@@ -31,10 +30,8 @@ std::string PhaseName(size_t phase) {
 std::vector<Mean> PhaseMeans(const std::vector<std::vector<Sample>>& timelines) {
     std::vector<Mean> phases(kPhases);
     for (const std::vector<Sample>& samples : timelines) {
-        for (size_t i = 0; i < samples.size(); ++i) {
-            uint32_t weight = i + 1 < samples.size() ? samples[i + 1].seconds - samples[i].seconds : 1;
-            phases[PhaseOf(samples[i].seconds)].Add(samples[i].recent, std::clamp<uint32_t>(weight, 1, kLongestStep));
-        }
+        for (size_t i = 0; i < samples.size(); ++i)
+            phases[PhaseOf(samples[i].seconds)].Add(samples[i].recent, SecondsStoodFor(samples, i));
     }
     return phases;
 }
@@ -57,8 +54,8 @@ void AppendPhases(std::string& out, const std::vector<std::vector<Sample>>& time
     } else {
         AppendAttr(out, "data-from", kPhaseStarts[fall + 1]);
         out += ">Your APM falls most after " + std::to_string(kPhaseStarts[fall + 1] / 60) + " minutes: from <strong>" +
-               std::to_string(std::lround(phases[fall].Value())) + "</strong> (" + PhaseName(fall) + ") to <strong>" +
-               std::to_string(std::lround(phases[fall + 1].Value())) + "</strong> (" + PhaseName(fall + 1) + ").</p>\n";
+               MeanText(phases[fall]) + "</strong> (" + PhaseName(fall) + ") to <strong>" +
+               MeanText(phases[fall + 1]) + "</strong> (" + PhaseName(fall + 1) + ").</p>\n";
     }
     std::vector<Bar> bars;
     for (size_t p = 0; p < kPhases; ++p)
@@ -77,7 +74,7 @@ void AppendPhases(std::string& out, const std::vector<std::vector<Sample>>& time
         AppendAttr(out, "data-from", kPhaseStarts[p]);
         out += "><td class=\"phase\">" + PhaseName(p) + "</td><td class=\"games\">" + std::to_string(reaching) +
                "</td><td class=\"time\">" + Duration(phases[p].count) + "</td><td class=\"apm\">";
-        out += phases[p].count ? std::to_string(std::lround(phases[p].Value())) : "\xE2\x80\x94";
+        out += MeanText(phases[p]);
         out += "</td></tr>\n";
     }
     out += "</tbody>\n</table>\n</section>\n";

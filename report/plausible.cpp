@@ -44,6 +44,11 @@ std::vector<GameRecord> PlausibleGames(const std::vector<GameRecord>& games) {
     return kept;
 }
 
+uint32_t SecondsStoodFor(const std::vector<Sample>& samples, size_t i) {
+    uint32_t seconds = i + 1 < samples.size() ? samples[i + 1].seconds - samples[i].seconds : 1;
+    return std::clamp<uint32_t>(seconds, 1, kLongestStep);
+}
+
 std::vector<Sample> PlausibleSamples(std::vector<Sample> samples) {
     samples.erase(std::remove_if(samples.begin(), samples.end(),
                                  [](const Sample& s) { return s.seconds > kLongestGame; }),

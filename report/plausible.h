@@ -15,5 +15,9 @@ constexpr size_t kTextBytes = 256;            // of each text kept; the page sho
 
 // The games fit to show, in their order.
 std::vector<GameRecord> PlausibleGames(const std::vector<GameRecord>& games);
+// The seconds sample i of samples (in time order) stands for: up to the next one, 1 for the last; a longer gap
+// than kLongestStep is missing data, not play.
+constexpr uint32_t kLongestStep = 64;
+uint32_t SecondsStoodFor(const std::vector<Sample>& samples, size_t i);
 // A game's samples in time order, those past the longest game left out, values held to their range.
 std::vector<Sample> PlausibleSamples(std::vector<Sample> samples);

@@ -198,9 +198,9 @@ void AppendWeekTable(std::string& out, const std::map<int64_t, Week>& weeks) {
         out += "<tr class=\"week\" data-week=\"" + date + "\"><td class=\"week\">" + date + "</td><td class=\"games\">";
         AppendInt(out, static_cast<int64_t>(w->second.games));
         out += "</td><td class=\"apm\">";
-        out += w->second.apm.count ? std::to_string(std::lround(w->second.apm.Value())) : "\xE2\x80\x94";
+        out += MeanText(w->second.apm);
         out += "</td><td class=\"best\">";
-        out += w->second.apm.count ? std::to_string(w->second.best) : "\xE2\x80\x94";
+        out += w->second.apm.count ? std::to_string(w->second.best) : kNoValue;
         out += "</td></tr>\n";
     }
     out += "</tbody>\n</table>\n";

@@ -56,8 +56,6 @@ constexpr char kTerms[] =
     "<dt>Times</dt><dd>Times into a game are hours:minutes:seconds, as in Cadro's log; dates are year-month-day."
     "</dd>\n</dl>\n<p class=\"not-kept\">";
 
-constexpr char kNoValue[] = "\xE2\x80\x94";
-
 void AppendFigure(std::string& out, const char* cssClass, const char* title, const std::string& value,
                   const std::string& detail = {}) {
     out += "<div class=\"";
@@ -70,8 +68,6 @@ void AppendFigure(std::string& out, const char* cssClass, const char* title, con
         out += " <span class=\"detail\">" + detail + "</span>";
     out += "</dd></div>\n";
 }
-
-std::string Rounded(double value) { return std::to_string(std::lround(value)); }
 
 std::string DateOf(const GameRecord& game) { return StartedText(game).substr(0, 10); }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "report/formats.h"
+
 namespace {
 
 // The indexes of the games that count for averages and bests.
@@ -58,6 +60,8 @@ Summary Summarise(const std::vector<GameRecord>& games) {
     s.bestTen = static_cast<double>(bestSum) / kAverageGames;
     return s;
 }
+
+std::string MeanText(const Mean& mean) { return mean.count ? Rounded(mean.Value()) : kNoValue; }
 
 size_t GroupsHolding(const std::vector<Mean>& groups, uint64_t least) {
     return static_cast<size_t>(

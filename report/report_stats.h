@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "history/record.h"
@@ -43,6 +44,8 @@ struct Mean {
     double Value() const { return count ? sum / static_cast<double>(count) : 0; }
 };
 
+// The mean rounded, or the sign for none when nothing was added.
+std::string MeanText(const Mean& mean);
 // How many groups hold at least least.
 size_t GroupsHolding(const std::vector<Mean>& groups, uint64_t least);
 // Of neighbouring groups that both hold at least least, the pair where the mean falls most: the index of

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr size_t kSlotChars = 40;
-constexpr char kNone[] = "\xE2\x80\x94";
 
 void AppendCell(std::string& out, const char* cssClass, const std::string& text) {
     out += "<td class=\"";
@@ -82,8 +81,8 @@ void AppendGameTable(std::string& out, const std::vector<GameRecord>& games, siz
             AppendCell(out, "peak", std::to_string(g.peakApm));
             AppendSecondsCell(out, "peak-at", g.peakSeconds);
         } else {
-            AppendCell(out, "peak", kNone);
-            AppendCell(out, "peak-at", kNone);
+            AppendCell(out, "peak", kNoValue);
+            AppendCell(out, "peak-at", kNoValue);
         }
         AppendSecondsCell(out, "below", g.secondsBelow);
         AppendCell(out, "alerts", std::to_string(g.alerts));

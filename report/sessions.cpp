@@ -1,7 +1,6 @@
 #include "report/sessions.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "report/bar_chart.h"
 #include "report/chart.h"
@@ -72,8 +71,8 @@ void AppendSessions(std::string& out, const std::vector<GameRecord>& games) {
     } else {
         AppendAttr(out, "data-after", static_cast<int64_t>(fall + 1));
         out += ">Your APM falls most after the " + Ordinal(fall + 1) + " game of a session: from <strong>" +
-               std::to_string(std::lround(s.places[fall].Value())) + "</strong> in the " + PlaceName(fall) +
-               " game to <strong>" + std::to_string(std::lround(s.places[fall + 1].Value())) + "</strong> in the " +
+               MeanText(s.places[fall]) + "</strong> in the " + PlaceName(fall) +
+               " game to <strong>" + MeanText(s.places[fall + 1]) + "</strong> in the " +
                PlaceName(fall + 1) + ".</p>\n";
     }
     std::vector<Bar> bars;
@@ -92,7 +91,7 @@ void AppendSessions(std::string& out, const std::vector<GameRecord>& games) {
         AppendAttr(out, "data-place", static_cast<int64_t>(p + 1));
         out += "><td class=\"place\">" + PlaceName(p) + "</td><td class=\"games\">" +
                std::to_string(s.places[p].count) + "</td><td class=\"apm\">";
-        out += s.places[p].count ? std::to_string(std::lround(s.places[p].Value())) : "\xE2\x80\x94";
+        out += MeanText(s.places[p]);
         out += "</td></tr>\n";
     }
     out += "</tbody>\n</table>\n</section>\n";
