@@ -125,15 +125,10 @@ void Report(UINT message, WPARAM wParam, LPARAM lParam) {
         g_dropped.fetch_add(1, std::memory_order_relaxed);
 }
 
+// Learns what is in front when that changed. Wine does not tell of every change of the foreground (a window
+// activated from the bare desktop, or one another process brought forward), so a press or a click looks
+// again: one call a press, none per move or release.
 void LookAtFront();
-
-// Wine does not tell of every change of the foreground (a window activated from the bare desktop, or one
-// another process brought forward), so a press or a click looks again: one call a press, none per move or
-// release.
-void LookAgain() {
-    if (GetForegroundWindow() != g_front)
-        LookAtFront();
-}
 
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
@@ -141,7 +136,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
         g_seen = GetTickCount();
         BYTE key = static_cast<BYTE>(reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)->vkCode);
         if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) {
-            LookAgain();
+            LookAtFront();
             if (g_filter.Press(key))
                 Report(kKeyReport, key, 0);
         } else if (wParam == WM_KEYUP || wParam == WM_SYSKEYUP) {
@@ -157,7 +152,7 @@ LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
         int64_t start = CostStart();
         g_seen = GetTickCount();
         if (wParam == WM_LBUTTONDOWN || wParam == WM_RBUTTONDOWN) {
-            LookAgain();
+            LookAtFront();
             POINT pt = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->pt;
             if (g_filter.Click(pt))
                 Report(kClickReport, 0, MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
