@@ -51,7 +51,11 @@ constexpr char kTerms[] =
     "<dt>Alert limit, below the limit</dt><dd>The short-term APM under which the warning and the sound come "
     "(0 turns them off); the time below it is counted after the warm-up, and an alert is one sound played.</dd>\n"
     "<dt>Short game</dt><dd>A game under 3 minutes: its APM rests on less than 100 seconds of play, so it is "
-    "shown apart and left out of averages and bests.</dd>\n"
+    "shown apart and left out of every average, best and phase on this page.</dd>\n"
+    "<dt>Which APM each chart shows</dt><dd>By date, the sessions and the maps and game types: each game's APM and "
+    "averages of it. The phases: the APM of each phase of a game, counted as a game's APM is (its actions per "
+    "minute after the warm-up, less the same correction), so a phase compares with a game. Each game's chart: "
+    "its short-term APM, and its APM as it stood at each moment after the warm-up.</dd>\n"
     "<dt>Session</dt><dd>Games with less than 30 minutes between one's end and the next one's start.</dd>\n"
     "<dt>Times</dt><dd>Times into a game are hours:minutes:seconds, as in Cadro's log; dates are year-month-day."
     "</dd>\n</dl>\n<p class=\"not-kept\">";
@@ -176,7 +180,7 @@ std::string ReportHtml(const std::vector<GameRecord>& history, const SampleSourc
         for (size_t k = 0; k < timelines.size() && samples; ++k)
             timelines[k] = PlausibleSamples(samples(games[games.size() - 1 - k]));
         AppendProgress(out, games, summary);
-        AppendPhases(out, timelines);
+        AppendPhases(out, games, timelines);
         AppendSessions(out, games);
         AppendByText(out, games);
         out += "<section id=\"table\">\n<h2>The last " + Games(std::min(games.size(), kTableGames)) +

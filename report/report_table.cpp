@@ -37,8 +37,11 @@ void AppendSecondsCell(std::string& out, const char* cssClass, uint32_t seconds,
 }  // namespace
 
 std::string StartedText(const GameRecord& game) {
-    if (!IsStartTime(game.started))
-        return Escaped(game.started, 24);
+    if (!IsStartTime(game.started)) {
+        std::string text;
+        AppendIsolated(text, game.started, 24);
+        return text;
+    }
     std::string text = game.started;
     text[10] = ' ';
     return text;
@@ -54,7 +57,7 @@ std::string SlotsText(const GameRecord& game) {
             out += ", ";
         out += column.name;
         out += ": ";
-        AppendEscaped(out, text, kSlotChars);
+        AppendIsolated(out, text, kSlotChars);
     }
     return out;
 }
