@@ -215,10 +215,10 @@ bool OverlaySurfaceBlank() {
 bool RaiseOverlaySurface(uint32_t now) {
     if (!g_surface || g_surfaceBlank)
         return false;
-    // Behind another program the player chose, the overlay leaves the top to that program's windows.
-    if (!g_game || TheOs().ForegroundWindow() != g_game)
-        return false;
     if (g_lastRaise && now - *g_lastRaise < kOverlayRaiseGap)
+        return false;
+    // While the player is in another program, that program's top-most windows keep the top.
+    if (!g_game || TheOs().ForegroundWindow() != g_game)
         return false;
     // The usual tick finds nothing above and costs one question to the window manager.
     if (!Covered())
