@@ -42,8 +42,8 @@ public:
     // True while the overlay shows no line: before the first draw, after a clear, once made anew, and once
     // the system asked for it to be painted again (a display-mode change, a repaint).
     virtual bool OverlayBlank() = 0;
-    // Keeps the overlay with the game given to PlaceOverlayOver: moves it to the game's monitor when that
-    // changed, and while the game is in front puts it back above a visible window that came over its
+    // Keeps the overlay with the game given to PlaceOverlayOver: moves it to the game's monitor when the
+    // game moved to another one, and while the game is in front puts it back above a visible window that came over its
     // lines, a few times a second at most, activating nothing; nothing while it shows no line.
     virtual void KeepOverlayOnTop() = 0;
     // The overlay goes to the top left of the monitor that window is on (the primary monitor for null, or
@@ -51,6 +51,8 @@ public:
     virtual void PlaceOverlayOver(HWND game) = 0;
     // The window in front, which takes the player's input (GetForegroundWindow); null when none is.
     virtual HWND ForegroundWindow() = 0;
+    // The window's rectangle in virtual-screen coordinates (GetWindowRect); false when it is gone.
+    virtual bool WindowRect(HWND window, RECT* rect) = 0;
     // The monitor that holds the largest part of the window, or of where a minimised one comes back
     // (MonitorFromWindow); the primary one for null or a window that is gone.
     virtual HMONITOR WindowMonitor(HWND window) = 0;

@@ -65,6 +65,7 @@ public:
     void KeepOverlayOnTop() override { KeepOverlayWithGame(::GetTickCount()); }
     void PlaceOverlayOver(HWND game) override { ::PlaceOverlayOver(game); }
     HWND ForegroundWindow() override { return ::GetForegroundWindow(); }
+    bool WindowRect(HWND window, RECT* rect) override { return window && ::GetWindowRect(window, rect); }
     HMONITOR WindowMonitor(HWND window) override {
         HMONITOR monitor = window ? ::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY) : nullptr;
         // The primary monitor is the one whose top left is the origin.

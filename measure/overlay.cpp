@@ -19,6 +19,7 @@ std::map<int, RECT> g_cells;  // by row offset, in the surface's coordinates; em
 POINT g_origin{};
 HWND g_game = nullptr;
 HMONITOR g_monitor = nullptr;  // the game's, when the surface was last placed
+RECT g_gameRect{};             // the game's window when its monitor was last asked for on a tick
 std::optional<uint32_t> g_lastRaise;
 
 HGDIOBJ SelectOverlayFont(HDC dc) {
@@ -217,11 +218,11 @@ bool RaiseOverlaySurface(uint32_t now) {
         return false;
     if (g_lastRaise && now - *g_lastRaise < kOverlayRaiseGap)
         return false;
-    // While the player is in another program, that program's top-most windows keep the top.
-    if (!g_game || TheOs().ForegroundWindow() != g_game)
-        return false;
     // The usual tick finds nothing above and costs one question to the window manager.
     if (!Covered())
+        return false;
+    // While the player is in another program, that program's top-most windows keep the top.
+    if (!g_game || TheOs().ForegroundWindow() != g_game)
         return false;
     ::SetWindowPos(g_surface, HWND_TOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
@@ -232,14 +233,20 @@ bool RaiseOverlaySurface(uint32_t now) {
 bool KeepOverlayWithGame(uint32_t now) {
     if (!g_surface || g_surfaceBlank)
         return false;
-    // One question a tick; the monitor's place only when the game went to another one.
-    if (TheOs().WindowMonitor(g_game) != g_monitor)
-        Place();
+    // The monitor is an expensive question under Wine; a window that has not moved is on the same one.
+    Os& os = TheOs();
+    RECT game;
+    if (os.WindowRect(g_game, &game) && !::EqualRect(&game, &g_gameRect)) {
+        g_gameRect = game;
+        if (os.WindowMonitor(g_game) != g_monitor)
+            Place();
+    }
     return RaiseOverlaySurface(now);
 }
 
 void PlaceOverlayOver(HWND game) {
     g_game = game;
+    g_gameRect = {};
     if (g_surface && ::IsWindow(g_surface))
         Place();
 }

@@ -78,9 +78,11 @@ public:
     bool overlayBlank = true;        // drawing and clearing keep it as the surface would be
     std::function<void()> onClear;   // runs inside every ClearOverlay
     HWND foreground = nullptr;
-    // Monitors by the handle WindowMonitor gives for any window; unknown ones are at the origin.
+    // Every window is where the game is, on the monitor with that handle; unknown monitors are at the origin.
+    RECT gameRect = {0, 0, 640, 480};
     HMONITOR gameMonitor = reinterpret_cast<HMONITOR>(1);
     std::map<HMONITOR, POINT> monitorOrigins;
+    int monitorsAsked = 0;  // calls of WindowMonitor
 
     // Os
     uint32_t TickCount() override { return base + static_cast<uint32_t>(clock); }
@@ -111,7 +113,14 @@ public:
     void KeepOverlayOnTop() override { raised.push_back(clock); }
     void PlaceOverlayOver(HWND game) override { overlayPlaces.push_back(game); }
     HWND ForegroundWindow() override { return foreground; }
-    HMONITOR WindowMonitor(HWND) override { return gameMonitor; }
+    bool WindowRect(HWND, RECT* rect) override {
+        *rect = gameRect;
+        return true;
+    }
+    HMONITOR WindowMonitor(HWND) override {
+        ++monitorsAsked;
+        return gameMonitor;
+    }
     POINT MonitorOrigin(HMONITOR monitor) override {
         auto it = monitorOrigins.find(monitor);
         return it == monitorOrigins.end() ? POINT{0, 0} : it->second;

@@ -341,8 +341,13 @@ TEST_F(OverlayTest, TheOverlayFollowsTheGameToAnotherMonitorWithinATick) {
     system.monitorOrigins[right] = {1920, -200};
     system.foreground = system.gameWindow;
     system.StartGame(1000);
-    system.At(30000, [&] { system.gameMonitor = right; });
-    system.At(60000, [&] { system.gameMonitor = primary; });  // dragged back, or restored there
+    const RECT there = {1920, -200, 2560, 280}, back = system.gameRect;
+    auto moveTo = [&](RECT rect, HMONITOR monitor) {
+        system.gameRect = rect;
+        system.gameMonitor = monitor;
+    };
+    system.At(30000, [=] { moveTo(there, right); });
+    system.At(60000, [=] { moveTo(back, primary); });  // dragged back, or restored there
     system.processEndsAt = 90000;
     std::map<uint64_t, POINT> seen;
     for (uint64_t at : {29999, 30300, 59999, 60300}) {
@@ -362,6 +367,7 @@ TEST_F(OverlayTest, TheOverlayFollowsTheGameToAnotherMonitorWithinATick) {
     EXPECT_EQ(seen[59999].x, 1920);
     EXPECT_EQ(seen[60300].x, 0) << "and back";
     EXPECT_EQ(seen[60300].y, 0);
+    EXPECT_LT(system.monitorsAsked, 20) << "asked when the game moved, not on each of 350 ticks";
 }
 
 TEST_F(OverlayTest, SurfaceGoesWithTheMainWindowAfterItsClear) {

@@ -87,6 +87,10 @@ int main(int argc, char** argv) {
     uint32_t now = 0;
     RaiseOverlaySurface(now);
 
+    // What a tick asks to follow the game to another monitor, and what it no longer asks.
+    RECT where;
+    Report("the game's place, asked on every tick", Time(calls, [&](int) { TheOs().WindowRect(game, &where); }));
+    Report("the game's monitor, asked when it moved", Time(calls, [&](int) { TheOs().WindowMonitor(game); }));
     Report("keep on top, already on top (the usual tick)", Time(calls, [&](int) {
                now += kOverlayRaiseGap;
                RaiseOverlaySurface(now);
