@@ -43,8 +43,8 @@ public:
     // the system asked for it to be painted again (a display-mode change, a repaint).
     virtual bool OverlayBlank() = 0;
     // Keeps the overlay with the game given to PlaceOverlayOver: moves it to the game's monitor when the
-    // game moved to another one, and while the game is in front puts it back above a visible window that came over its
-    // lines, a few times a second at most, activating nothing; nothing while it shows no line.
+    // game went to another one, and while the game is in front puts it back above a visible window that
+    // came over its lines, a few times a second at most, activating nothing; nothing while it shows no line.
     virtual void KeepOverlayOnTop() = 0;
     // The overlay goes to the top left of the monitor that window is on (the primary monitor for null, or
     // when that cannot be told).
