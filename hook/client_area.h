@@ -12,7 +12,9 @@ struct ClientArea {
     SIZE logical{0, 0};   // its size as the game's window sees it
 
     // A point on the screen, made the game's client coordinates; false when outside the client area.
-    bool Map(POINT& pt) const { return Axis(pt.x, origin.x, physical.cx, logical.cx) && Axis(pt.y, origin.y, physical.cy, logical.cy); }
+    bool Map(POINT& pt) const {
+        return Axis(pt.x, origin.x, physical.cx, logical.cx) && Axis(pt.y, origin.y, physical.cy, logical.cy);
+    }
 
 private:
     static bool Axis(LONG& v, LONG start, LONG screen, LONG game) {

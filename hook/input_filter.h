@@ -19,19 +19,22 @@ public:
     void Moved(const ClientArea& area) { area_ = area; }
     // Forgets the held keys that isDown(key), the system's key state, says are up: their release went where
     // no hook saw it (the secure desktop, an elevated window, a hook that was gone). A key still down stays
-    // held, so its repeats never count. Returns true when the system holds down a key no press of which
-    // was seen: the keyboard hook missed it. Mouse buttons and the keys that stand for either side of Shift,
-    // Ctrl and Alt never reach the keyboard hook, so they are no sign of a missed press.
+    // held, so its repeats never count.
     template <class IsDown>
-    bool Settle(IsDown isDown) {
-        bool missed = false;
-        for (int key = 1; key < 256; ++key) {
+    void ForgetReleased(IsDown isDown) {
+        for (int key = 0; key < 256; ++key)
             if (down_[key])
                 down_[key] = isDown(static_cast<BYTE>(key));
-            else if (!NeverHooked(key) && isDown(static_cast<BYTE>(key)))
-                missed = true;
-        }
-        return missed;
+    }
+    // True when the system holds down a key no press of which was seen: the keyboard hook missed it. Mouse
+    // buttons and the keys that stand for either side of Shift, Ctrl and Alt never reach the keyboard hook,
+    // so they are no sign of it.
+    template <class IsDown>
+    bool MissedPress(IsDown isDown) const {
+        for (int key = 1; key < 256; ++key)
+            if (!down_[key] && !NeverHooked(key) && isDown(static_cast<BYTE>(key)))
+                return true;
+        return false;
     }
     // A key went down: true when it is a new press made in the game. Keys are tracked whichever window is in
     // front, so that a key held down is reported once however long it repeats.
@@ -47,7 +50,8 @@ public:
     // The RAVIK_CTRL, RAVIK_SHIFT and RAVIK_ALT bits of the modifiers held down.
     UINT Modifiers() const {
         return (Held(VK_LCONTROL, VK_RCONTROL, VK_CONTROL) ? RAVIK_CTRL : 0) |
-               (Held(VK_LSHIFT, VK_RSHIFT, VK_SHIFT) ? RAVIK_SHIFT : 0) | (Held(VK_LMENU, VK_RMENU, VK_MENU) ? RAVIK_ALT : 0);
+               (Held(VK_LSHIFT, VK_RSHIFT, VK_SHIFT) ? RAVIK_SHIFT : 0) |
+               (Held(VK_LMENU, VK_RMENU, VK_MENU) ? RAVIK_ALT : 0);
     }
     bool gameInFront() const { return game_; }
     const ClientArea& area() const { return area_; }

@@ -260,7 +260,7 @@ void LookAtFront() {
         area = AreaOf(front);
     }
     g_filter.Front(game, area);
-    g_filter.Settle(IsDown);
+    g_filter.ForgetReleased(IsDown);
     ShowView();
 }
 
@@ -297,7 +297,7 @@ void Replace(Hooks& hooks, bool keyboard, bool mouse) {
 void Reinstall(Hooks& hooks, bool keyboard, bool mouse) {
     Replace(hooks, keyboard, mouse);
     // Releases may have passed unseen while a hook was gone.
-    g_filter.Settle(IsDown);
+    g_filter.ForgetReleased(IsDown);
     // Counted last, so a reader who sees the count knows the swap is over.
     g_reinstalls.fetch_add(1, std::memory_order_release);
 }
@@ -316,23 +316,25 @@ bool Unseen(DWORD input, DWORD seen) { return static_cast<int32_t>(input - seen)
 // Runs every kCheckMs while input comes. The system's last input time tells of input that neither hook saw;
 // it cannot tell a key from a move, so a hook lost beside one that still sees input shows otherwise: a key
 // held down that the keyboard hook never saw go down while it saw nothing, or a cursor that moved while the
-// mouse hook saw nothing, at two checks in a row (a program may set the cursor once). The system sends no moves of the game's window on some systems (Wine), so its
-// client area is also read again here while it is in front.
+// mouse hook saw nothing, at two checks in a row (a program may set the cursor once). The system sends no
+// moves of the game's window on some systems (Wine), so its client area is also read again here while it is
+// in front.
 void Check(Hooks& hooks) {
     DWORD now = GetTickCount();
-    LASTINPUTINFO last{sizeof last, now};
-    GetLastInputInfo(&last);
+    LASTINPUTINFO last{sizeof last, 0};
+    bool known = GetLastInputInfo(&last) != 0;
     POINT cursor = g_cursor;
     GetPhysicalCursorPos(&cursor);
-    bool unseen = Unseen(last.dwTime, g_keySeen) && Unseen(last.dwTime, g_mouseSeen);
-    bool keyMissed = g_filter.Settle(IsDown) && Unseen(now, g_keySeen);
+    bool unseen = known && Unseen(last.dwTime, g_keySeen) && Unseen(last.dwTime, g_mouseSeen);
+    g_filter.ForgetReleased(IsDown);
+    bool keyMissed = Unseen(now, g_keySeen) && g_filter.MissedPress(IsDown);
     bool moved = (cursor.x != g_cursor.x || cursor.y != g_cursor.y) &&
                  static_cast<int32_t>(g_mouseSeen - g_checked) <= 0;
     bool moveMissed = moved && g_moved;
     g_moved = moved;
     if (unseen || keyMissed || moveMissed) {
         Reinstall(hooks, unseen || keyMissed, unseen || moveMissed);
-    } else if (last.dwTime == g_checkedInput) {
+    } else if (!known || last.dwTime == g_checkedInput) {
         KillTimer(nullptr, g_timer);
         g_timer = 0;
         ShowChecking();

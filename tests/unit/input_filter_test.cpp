@@ -16,8 +16,8 @@ class InputFilterTest : public testing::Test {
 protected:
     InputFilterTest() { filter.Front(true, kArea); }
     // The system's key state: the keys in down are down.
-    bool Settle(std::set<BYTE> down) {
-        return filter.Settle([&down](BYTE key) { return down.count(key) > 0; });
+    static auto System(std::set<BYTE> down) {
+        return [down](BYTE key) { return down.count(key) > 0; };
     }
     InputFilter filter;
 };
@@ -49,17 +49,17 @@ TEST_F(InputFilterTest, HeldKeysAreForgottenOnlyWhenTheSystemSaysTheyAreUp) {
     EXPECT_TRUE(filter.Press('A'));
     EXPECT_TRUE(filter.Press('B'));
     // A's release went where no hook saw it; B is still held.
-    EXPECT_FALSE(Settle({'B'}));
+    filter.ForgetReleased(System({'B'}));
     EXPECT_TRUE(filter.Press('A'));
     EXPECT_FALSE(filter.Press('B')) << "a held key's repeat";
 }
 
 TEST_F(InputFilterTest, AKeyDownThatNoPressWasSeenOfIsAMissedPress) {
     EXPECT_TRUE(filter.Press('A'));
-    EXPECT_FALSE(Settle({'A', VK_LBUTTON, VK_RBUTTON, VK_SHIFT, VK_CONTROL, VK_MENU}))
+    EXPECT_FALSE(filter.MissedPress(System({'A', VK_LBUTTON, VK_RBUTTON, VK_SHIFT, VK_CONTROL, VK_MENU})))
         << "mouse buttons and the keys for either side never reach the keyboard hook";
-    EXPECT_TRUE(Settle({'A', 'C'}));
-    EXPECT_TRUE(filter.Press('C')) << "not taken as held: its press may still be on its way";
+    EXPECT_TRUE(filter.MissedPress(System({'A', 0xFF})));
+    EXPECT_TRUE(filter.Press(0xFF)) << "not taken as held: its press may still be on its way";
 }
 
 TEST_F(InputFilterTest, ModifiersAreThoseHeldAsTheKeyWentDown) {
