@@ -19,6 +19,15 @@ constexpr UINT kClickReport = 0x8E9;
 // A wake-up costs the thread more than the check itself: a lost hook, which is rare, may miss up to this
 // long of input (more for a keyboard hook lost while the mouse still moves: until a key is down at a check).
 constexpr UINT kCheckMs = 3000;
+// Without input the check slows down rather than stop: a hook the system removed at the last input before
+// a pause (a callback that timed out while the game loaded) sees nothing after it, so only this check can
+// tell, within this long of the player's return. A waiting game costs one wake-up a minute. The test build
+// waits less, so a test can see it.
+#ifdef RAVIK_TEST_BUILD
+constexpr UINT kIdleCheckMs = 6000;
+#else
+constexpr UINT kIdleCheckMs = 60000;
+#endif
 // Input this long after a hook's last event, and not seen by it, means the hook is gone. The system stamps
 // input as it queues it, which is after the hooks have seen it: the margin keeps a stamp made late on a
 // loaded machine from reading as unseen, and a key just pressed from reading as missed.
@@ -47,7 +56,8 @@ HMODULE g_self;
 InputFilter g_filter;
 DWORD g_keySeen;        // GetTickCount at the keyboard hook's last event
 DWORD g_mouseSeen;      // the same for the mouse hook
-UINT_PTR g_timer;       // the check's, while input comes
+UINT_PTR g_timer;       // the check's
+bool g_checkingFast;    // every kCheckMs, while input comes; else every kIdleCheckMs
 DWORD g_checked;        // GetTickCount at the last check
 DWORD g_checkedInput;   // the system's last input time then
 POINT g_cursor;         // the cursor then, in physical pixels
@@ -115,7 +125,7 @@ void StopListening(HANDLE done) {
     }
     SetEvent(done);
 }
-void ShowChecking() { g_testChecking = g_timer != 0; }
+void ShowChecking() { g_testChecking = g_checkingFast; }
 void TestRequest(const MSG& msg, Hooks& hooks) {
     if (msg.message == kTestReinstall)
         Reinstall(hooks, true, true);
@@ -147,12 +157,17 @@ void Report(UINT message, WPARAM wParam, LPARAM lParam) {
 // again: one call a press, none per move or release.
 void LookAtFront();
 
-// Input has come: the check runs until a pass finds none since the one before.
+// A thread timer: the same id is set again with the new period.
+void CheckEvery(UINT ms, bool fast) {
+    g_timer = SetTimer(nullptr, g_timer, ms, nullptr);
+    g_checkingFast = fast;
+    ShowChecking();
+}
+
+// Input has come: the check runs every kCheckMs until a pass finds none since the one before.
 void KeepChecking() {
-    if (!g_timer) {
-        g_timer = SetTimer(nullptr, 0, kCheckMs, nullptr);
-        ShowChecking();
-    }
+    if (!g_checkingFast)
+        CheckEvery(kCheckMs, true);
 }
 
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -313,12 +328,12 @@ void RemoveHooks(Hooks& hooks) {
 
 bool Unseen(DWORD input, DWORD seen) { return static_cast<int32_t>(input - seen) > kUnseenMs; }
 
-// Runs every kCheckMs while input comes. The system's last input time tells of input that neither hook saw;
-// it cannot tell a key from a move, so a hook lost beside one that still sees input shows otherwise: a key
-// held down that the keyboard hook never saw go down while it saw nothing, or a cursor that moved while the
-// mouse hook saw nothing, at two checks in a row (a program may set the cursor once). The system sends no
-// moves of the game's window on some systems (Wine), so its client area is also read again here while it is
-// in front.
+// Runs every kCheckMs while input comes, every kIdleCheckMs between. The system's last input time tells of input
+// that neither hook saw; it cannot tell a key from a move, so a hook lost beside one that still sees input shows
+// otherwise: a key held down that the keyboard hook never saw go down while it saw nothing, or a cursor that moved
+// while the mouse hook saw nothing, at two checks in a row (a program may set the cursor once). The system sends no
+// moves of the game's window on some systems (Wine), so its client area is also read again here while it is in
+// front.
 void Check(Hooks& hooks) {
     DWORD now = GetTickCount();
     LASTINPUTINFO last{sizeof last, 0};
@@ -334,10 +349,8 @@ void Check(Hooks& hooks) {
     g_moved = moved;
     if (unseen || keyMissed || moveMissed) {
         Reinstall(hooks, unseen || keyMissed, unseen || moveMissed);
-    } else if (!known || last.dwTime == g_checkedInput) {
-        KillTimer(nullptr, g_timer);
-        g_timer = 0;
-        ShowChecking();
+    } else if (g_checkingFast && (!known || last.dwTime == g_checkedInput)) {
+        CheckEvery(kIdleCheckMs, false);
     }
     g_checked = now;
     g_checkedInput = last.dwTime;
@@ -363,6 +376,7 @@ DWORD WINAPI HookThread(void* param) {
     g_front = g_game = nullptr;
     g_moves = nullptr;
     g_timer = 0;
+    g_checkingFast = false;
     g_moved = false;
     GetPhysicalCursorPos(&g_cursor);
     // Listening starts before the first look, so no change falls between. Wine sends no foreground events,

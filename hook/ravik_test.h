@@ -13,7 +13,7 @@ struct RavikStats {
     DWORD gameInFront;  // 1 while the hook thread knows the game's window to be in front
     LONG originX;       // the game's client origin on the screen, as the hook thread knows it
     LONG originY;
-    DWORD checking;     // 1 while the 3-second check runs: from input until a pass finds none came
+    DWORD checking;     // 1 while the check runs every 3 s: from input until a pass finds none came
     DWORD events;     // callback runs that handled an event
     DWORD costCount;  // valid entries in cost, oldest first
     DWORD cost[RAVIK_COST_SAMPLES];  // QueryPerformanceCounter ticks spent per event, the latest ones

@@ -2,7 +2,7 @@
 // hidden target window of its own and answers each command line on stdin with one JSON line on stdout:
 //   install N (target 1 or 2) | remove | front game|other | front-quiet game|other (not waiting for the
 //   hook to see it) | deaf (the hook hears of no foreground change) | move X Y [notice] (the game's window)
-//   inject key|down|up VK | inject click X Y (game client) | kill N (destroy target N) | lose | stall | release
+//   inject key|down|up VK | inject click X Y (game client) | kill N (destroy target N) | lose [quiet] | stall | release
 //   reinstall | drop-keyboard (the keyboard hook alone is lost) | wiggle (moves the mouse until the hooks are put back)
 //   stats | wait ups|downs|reinstalls|quiet N [MS] | take | quit
 //   stream N MS [R] (N presses, keys and clicks, spread over MS milliseconds; a reinstall asked before every
@@ -242,8 +242,9 @@ void Stream(int count, double ms, int every) {
 
 // Drops both hooks as the system does, at input the hooks saw (a key whose report is left out), then keeps
 // pressing keys (A, B, C, ...), each once it has passed the hooks' place and reached the probe's window,
-// until the hook thread has put in fresh hooks. Replies with the keys pressed.
-void Lose() {
+// until the hook thread has put in fresh hooks. Replies with the keys pressed. quietFirst: the presses start
+// only once the check has found a pass without input, as after a pause in play.
+void Lose(bool quietFirst) {
     long reinstalls = Counter("reinstalls");
     size_t reports = g_reports.size();
     int seen = g_ups;
@@ -251,9 +252,10 @@ void Lose() {
     PumpUntil([seen] { return g_ups > seen; }, 5000);
     g_reports.resize(reports);
     RavikTestDropHooks();
+    bool quiet = !quietFirst || PumpUntil([] { return Counter("quiet") > 0; }, 10000);
     std::string keys;
     bool back = false;
-    for (int i = 0; i < 100 && !back; ++i) {
+    for (int i = 0; i < 300 && quiet && !back; ++i) {
         WORD vk = static_cast<WORD>('A' + i % 26);
         int ups = g_ups;
         InjectKey(vk);
@@ -358,7 +360,7 @@ bool Command(char* line) {
     } else if (!std::strcmp(verb, "kill")) {
         ReplyOk(DestroyWindow(TargetArg(a)) != 0);
     } else if (!std::strcmp(verb, "lose")) {
-        Lose();
+        Lose(!std::strcmp(a, "quiet"));
     } else if (!std::strcmp(verb, "reinstall")) {
         ReplyOk(RavikTestReinstall() != 0);
     } else if (!std::strcmp(verb, "drop-keyboard")) {

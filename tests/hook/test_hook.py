@@ -294,12 +294,18 @@ class HookTest(unittest.TestCase):
         self.assertKeys("b", [key_report(0x42)])
         self.assertEqual(self.stats()["reinstalls"], before + 1)
 
-    def test_the_check_stops_while_no_input_comes(self):
+    def test_the_check_slows_while_no_input_comes_and_still_finds_hooks_lost_before_the_pause(self):
         self.assertKeys("a", [key_report(0x41)])
         self.assertEqual(self.stats()["checking"], 1)
-        self.assertTrue(self.probe("wait", "quiet", 1, 10000)["ok"], "the check still runs without input")
+        self.assertTrue(self.probe("wait", "quiet", 1, 10000)["ok"], "the check still runs fast without input")
         self.assertKeys("b", [key_report(0x42)])
-        self.assertEqual(self.stats()["checking"], 1, "input did not start the check again")
+        self.assertEqual(self.stats()["checking"], 1, "input did not speed the check up again")
+        # Both hooks lost at the last input before a pause: no callback comes to start a check.
+        before = self.stats()["reinstalls"]
+        lost = self.probe("lose", "quiet")
+        self.assertTrue(lost["ok"], "not put back after %d presses made after the pause" % len(lost["keys"]))
+        self.assertEqual(self.stats()["reinstalls"], before + 1)
+        self.assertKeys("e", [key_report(0x45)])
 
     def test_clicks_follow_the_game_window_when_it_moves(self):
         # Windows tells of the move; Wine does not, and the hook thread reads the origin again on its own.
