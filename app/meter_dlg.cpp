@@ -6,10 +6,8 @@
 #include "app/report_command.h"
 #include "app/res/resource.h"
 #include "app/version.h"
-#include "history/program_history.h"
 #include "link/os.h"
 #include "measure/overlay.h"
-#include "report/report_file.h"
 
 CMeterDlg::CMeterDlg(CWnd* parent) : CDialog(IDD, parent) {
     HINSTANCE instance = AfxGetInstanceHandle();
@@ -125,13 +123,8 @@ void CMeterDlg::OnDestroy() {
     TheOs().ClearOverlay();
     // The surface has no owner (an owner's minimise would hide it), so it goes here, after its clear.
     DestroyOverlaySurface();
-    SaveWaitingGames();
+    m_keeper.SaveWaiting();
     CDialog::OnDestroy();
-}
-
-void CMeterDlg::SaveWaitingGames() {
-    if (SaveUnsavedGames())
-        WriteProgramReport(m_bHistory != 0);
 }
 
 BOOL CMeterDlg::OnQueryEndSession() { return TRUE; }
@@ -142,7 +135,7 @@ void CMeterDlg::OnEndSession(BOOL ending) {
     if (!ending)
         return;
     SaveSettings();
-    SaveWaitingGames();
+    m_keeper.SaveWaiting();
 }
 
 void CMeterDlg::OnOK() {}

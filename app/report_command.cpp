@@ -4,7 +4,7 @@
 
 #include "link/os.h"
 #include "report/report_file.h"
-#include "report/report_path.h"
+#include "app/program_report.h"
 #include "util/files.h"
 
 void OpenGameReport(bool historyOn) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 
 // The header row and one game's row, each ending in CRLF.
 std::string HistoryHeader();

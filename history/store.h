@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 
 constexpr size_t kKeptTimelines = 1000;
 constexpr size_t kWaitingTimelines = 8;

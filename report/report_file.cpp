@@ -5,11 +5,8 @@
 #include <new>
 
 #include "history/csv.h"
-#include "history/program_history.h"
 #include "report/report.h"
-#include "report/report_path.h"
 #include "util/files.h"
-#include "util/local_time.h"
 
 namespace {
 
@@ -50,22 +47,4 @@ bool WriteReportFile(const std::string& reportPath, const std::string& historyPa
     } catch (const std::bad_alloc&) {
         return false;
     }
-}
-
-bool WriteProgramReport(bool historyOn) {
-    std::string report = ReportPath();
-    if (report.empty() || ProgramHistory().MakeFolder() != 0)
-        return false;
-    if (!WriteReportFile(report, HistoryPath(), TimelineFolder(), DateAndMinute(LocalNow()), historyOn))
-        return false;
-    ProgramHistory().Reported();
-    return true;
-}
-
-bool ProgramReportCurrent(bool historyOn) {
-    std::string report = ReportPath();
-    std::string page;
-    if (report.empty() || ProgramHistory().unreported() || TheFiles().ReadWhole(report, kMaxReportBytes, &page) != 0)
-        return false;
-    return (page.find(kHistoryOffMark) != std::string::npos) == !historyOn;
 }

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "history/program_history.h"
+#include "app/program_history.h"
 
 TempFolder::TempFolder() {
     char base[MAX_PATH] = {};

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "app/res/resource.h"
-#include "history/program_history.h"
+#include "app/program_history.h"
 #include "link/link.h"
 #include "report/report.h"
-#include "report/report_path.h"
+#include "app/program_report.h"
 #include "tests/unit/fake_os.h"
 #include "util/files.h"
 

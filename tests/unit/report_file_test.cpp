@@ -11,7 +11,7 @@
 
 #include "history/csv.h"
 #include "report/report_file.h"
-#include "report/report_path.h"
+#include "app/program_report.h"
 #include "tests/unit/failing_files.h"
 #include "tests/unit/page_reader.h"
 #include "tools/bench/crafted_games.h"

@@ -1,4 +1,4 @@
-#include "history/program_history.h"
+#include "app/program_history.h"
 
 #include <memory>
 
