@@ -24,7 +24,7 @@ void GameKeeper::Keep(FinishedGame game) {
     LogLine(line.c_str());
 }
 
-void GameKeeper::SaveWaiting() {
-    if (SaveUnsavedGames())
+void GameKeeper::SaveWaiting(bool exiting) {
+    if (SaveUnsavedGames(exiting))
         WriteProgramReport(m_settings.history != 0);
 }

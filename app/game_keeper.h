@@ -14,8 +14,9 @@ public:
     GameKeeper& operator=(const GameKeeper&) = delete;
 
     void Keep(FinishedGame game) override;
-    // At exit or when the session ends: writes the games still waiting, silently, and the report after them.
-    void SaveWaiting();
+    // At start, exit or the session's end: writes the games still waiting, silently, and the report after
+    // them; at exit what cannot be written is kept on disk for the next start.
+    void SaveWaiting(bool exiting);
 
 private:
     const Settings& m_settings;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/about_dlg.h"
+#include "app/one_copy.h"
 #include "app/report_command.h"
 #include "app/res/resource.h"
 #include "app/version.h"
@@ -56,6 +57,7 @@ BOOL CMeterDlg::OnInitDialog() {
             ::AppendMenuA(menu, MF_STRING, IDM_GAME_HISTORY, "Game &history...");
         }
     }
+    MarkMainWindow(m_hWnd, MainWindowMark(), true);
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hSmallIcon, FALSE);
     GetDlgItem(IDC_SHOWALERT)->EnableWindow(m_bShowApm != 0);
@@ -81,6 +83,8 @@ LRESULT CMeterDlg::OnStartLinkMessage(WPARAM, LPARAM) {
         if (!IsIconic())
             ShowWindow(SW_MINIMIZE);
     }
+    // Games an earlier run kept on disk, or this run's still waiting, before the next game.
+    m_keeper.SaveWaiting(false);
     StartLink();
     return 0;
 }
@@ -123,8 +127,14 @@ void CMeterDlg::OnDestroy() {
     TheOs().ClearOverlay();
     // The surface has no owner (an owner's minimise would hide it), so it goes here, after its clear.
     DestroyOverlaySurface();
-    m_keeper.SaveWaiting();
+    m_keeper.SaveWaiting(true);
+    MarkMainWindow(m_hWnd, MainWindowMark(), false);
     CDialog::OnDestroy();
+}
+
+std::string MainWindowMark() {
+    CWinApp* app = AfxGetApp();
+    return app ? CopyName(app->m_strRegistryKey, app->m_strAppName) : std::string();
 }
 
 BOOL CMeterDlg::OnQueryEndSession() { return TRUE; }
@@ -135,7 +145,7 @@ void CMeterDlg::OnEndSession(BOOL ending) {
     if (!ending)
         return;
     SaveSettings();
-    m_keeper.SaveWaiting();
+    m_keeper.SaveWaiting(true);
 }
 
 void CMeterDlg::OnOK() {}

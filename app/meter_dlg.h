@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/game_keeper.h"
 #include "app/settings.h"
@@ -89,6 +90,8 @@ extern CMeterDlg* g_pMainDlg;
 extern uint8_t g_bQuit;
 extern uint8_t g_bStop;
 
+// The name this program's copies share for the user, and its main window is marked with.
+std::string MainWindowMark();
 // Time-stamped line in the event log; cut to fit the 128-byte line.
 void LogLine(const char* text);
 // Draws the icon in the middle of a client area, as the minimised window shows it.

@@ -1,5 +1,7 @@
 #include "app/program_report.h"
 
+#include <windows.h>
+
 #include "app/program_history.h"
 #include "history/store.h"
 #include "report/report.h"
@@ -32,8 +34,16 @@ bool WriteProgramReport(bool historyOn) {
 
 bool ProgramReportCurrent(bool historyOn) {
     std::string report = ReportPath();
+    Files& files = TheFiles();
     std::string page;
-    if (report.empty() || ProgramHistory().unreported() || TheFiles().ReadWhole(report, kMaxReportBytes, &page) != 0)
+    uint64_t reportTime = 0, historyTime = 0;
+    if (report.empty() || files.LastWrite(report, &reportTime) != 0 ||
+        files.ReadWhole(report, kMaxReportBytes, &page) != 0)
+        return false;
+    // Written after every row the history holds, whoever wrote them and whatever came between; a report of
+    // the same moment is made again, as a row may have followed it within the clock's step.
+    uint32_t error = files.LastWrite(HistoryPath(), &historyTime);
+    if (error == 0 ? historyTime >= reportTime : error != ERROR_FILE_NOT_FOUND)
         return false;
     return (page.find(kHistoryOffMark) != std::string::npos) == !historyOn;
 }

@@ -13,6 +13,6 @@ std::string TimelineFolder();
 // The report made again from the history's files, in the program's folder, which is made when missing;
 // false when it could not be written (the store then still says it is unreported).
 bool WriteProgramReport(bool historyOn = true);
-// True when the report is there, holds every saved game and says whether the history is on as it is now;
-// false also when it cannot be read.
+// True when the report is there, was written after the history last was (so holds every row, also those a
+// crash kept from a report) and says whether the history is on as it is now; false also when it cannot be read.
 bool ProgramReportCurrent(bool historyOn);

@@ -11,7 +11,6 @@
 namespace {
 
 constexpr size_t kMostHistoryBytes = 64u << 20;
-constexpr size_t kMostTimelineBytes = 16u << 20;
 // Decades of games; only the newest are kept, so that a hostile history cannot take all the memory.
 constexpr size_t kMostGames = 50000;
 

@@ -87,6 +87,18 @@ uint32_t FailingFiles::ReadWhole(const std::string& path, size_t maxBytes, std::
     return error ? error : SystemFiles::ReadWhole(path, maxBytes, bytes);
 }
 
+uint32_t FailingFiles::ReadTail(const std::string& path, size_t maxBytes, std::string* bytes) {
+    bytes->clear();
+    uint32_t error = Injected("ReadTail");
+    return error ? error : SystemFiles::ReadTail(path, maxBytes, bytes);
+}
+
+uint32_t FailingFiles::LastWrite(const std::string& path, uint64_t* time) {
+    *time = 0;
+    uint32_t error = Injected("LastWrite");
+    return error ? error : SystemFiles::LastWrite(path, time);
+}
+
 uint32_t FailingFiles::WriteWhole(const std::string& path, const std::string& bytes, Existing existing) {
     uint32_t error = Injected("WriteWhole");
     return error ? error : SystemFiles::WriteWhole(path, bytes, existing);

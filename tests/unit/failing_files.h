@@ -46,6 +46,8 @@ public:
     std::string DataFolder() override { return m_data; }
     bool Exists(const std::string& path) override;
     uint32_t ReadWhole(const std::string& path, size_t maxBytes, std::string* bytes) override;
+    uint32_t ReadTail(const std::string& path, size_t maxBytes, std::string* bytes) override;
+    uint32_t LastWrite(const std::string& path, uint64_t* time) override;
     uint32_t WriteWhole(const std::string& path, const std::string& bytes, Existing existing) override;
     uint32_t AppendRow(const std::string& path, const std::string& head, const std::string& row) override;
     uint32_t MakeFolder(const std::string& path) override;
