@@ -214,7 +214,7 @@ void HistoryStore::Prune(const std::string& historyPath, const std::string& time
     if (files.ReadTail(historyPath, kPruneTailBytes, &text) == 0) {
         if (text.size() == kPruneTailBytes)
             text.erase(0, text.find('\n') + 1);  // the first row may have been cut
-        for (const GameRecord& row : ParseHistory(text)) {
+        for (const GameRecord& row : ReadHistory(text, kPruneRows).games) {
             if (unnamed.erase(row.timeline))
                 inRows.push_back(row.timeline);
         }

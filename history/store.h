@@ -21,8 +21,10 @@ constexpr size_t kWaitingTimelines = 8;
 constexpr char kHistoryFileName[] = "history.csv";
 constexpr char kTimelineFolderName[] = "timelines";
 constexpr char kWaitingFileName[] = "waiting.csv";
-// What is read of the history's end to tell which timelines are the oldest: thousands of rows.
+// What is read of the history's end to tell which timelines are the oldest: thousands of rows, of which
+// the newest kPruneRows are kept.
 constexpr size_t kPruneTailBytes = 1u << 20;
+constexpr size_t kPruneRows = 2 * kKeptTimelines;
 // The most waiting.csv is read up to: far more rows than ever wait.
 constexpr size_t kMostWaitingBytes = 4u << 20;
 

@@ -55,6 +55,20 @@ void WriteRaw(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
+uint64_t WriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+void SetWriteTime(const std::string& path, uint64_t time) {
+    HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    FILETIME stamp{static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+    ::SetFileTime(file, nullptr, nullptr, &stamp);
+    ::CloseHandle(file);
+}
+
 std::vector<std::string> Names(const std::string& folder, const char* pattern) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
