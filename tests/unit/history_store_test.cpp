@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <utility>
 
 #include "history/csv.h"
 #include "history/store.h"
@@ -41,6 +42,26 @@ protected:
     std::string HistoryPath() const { return Folder() + "\\history.csv"; }
     std::string Timelines() const { return Folder() + "\\timelines"; }
     std::vector<GameRecord> Rows() const { return ParseHistory(ReadWhole(HistoryPath())); }
+
+    // A full folder of timelines of games played at 05:00 and after, with their rows in the order played
+    // after the history text before; the timelines' names, oldest first.
+    std::vector<std::string> FullFolder(std::string text) {
+        EXPECT_EQ(store.MakeFolder(), 0u);
+        EXPECT_TRUE(::CreateDirectoryA(Timelines().c_str(), nullptr));
+        std::vector<std::string> written;
+        for (size_t i = 0; i < kKeptTimelines; ++i) {
+            char started[32];
+            std::snprintf(started, sizeof started, "2026-12-09T%02u:%02u:%02u", static_cast<unsigned>(5 + i / 3600),
+                          static_cast<unsigned>(i / 60 % 60), static_cast<unsigned>(i % 60));
+            GameRecord g = Game(started, static_cast<uint32_t>(i));
+            g.timeline = TimelineName(started);
+            text += HistoryRow(g);
+            WriteRaw(Timelines() + "\\" + g.timeline, "seconds,apm,recent\r\n");
+            written.push_back(g.timeline);
+        }
+        WriteRaw(HistoryPath(), text);
+        return written;
+    }
 
     TempFolder temp;
     FailingFiles files;
@@ -255,22 +276,7 @@ TEST_F(HistoryStoreTest, OldTimelinesArePrunedOldestFirstAndRowsNever) {
 }
 
 TEST_F(HistoryStoreTest, AClockSetBackPrunesTheOldestRowsTimelineNeverTheNewest) {
-    // A full folder of games played at 05:00 and after, their rows in the order played.
-    ASSERT_EQ(store.MakeFolder(), 0u);
-    ASSERT_TRUE(::CreateDirectoryA(Timelines().c_str(), nullptr));
-    std::string text = HistoryHead();
-    std::vector<std::string> written;
-    for (size_t i = 0; i < kKeptTimelines; ++i) {
-        char started[32];
-        std::snprintf(started, sizeof started, "2026-12-09T%02u:%02u:%02u", static_cast<unsigned>(5 + i / 3600),
-                      static_cast<unsigned>(i / 60 % 60), static_cast<unsigned>(i % 60));
-        GameRecord g = Game(started, static_cast<uint32_t>(i));
-        g.timeline = TimelineName(started);
-        text += HistoryRow(g);
-        WriteRaw(Timelines() + "\\" + g.timeline, "seconds,apm,recent\r\n");
-        written.push_back(g.timeline);
-    }
-    WriteRaw(HistoryPath(), text);
+    std::vector<std::string> written = FullFolder(HistoryHead());
     // Then the clock goes back an hour: the new game's name sorts before every other.
     ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 9999), Samples(81)), 0u);
     std::vector<std::string> names = Names(Timelines(), "*.csv");
@@ -380,24 +386,12 @@ TEST_F(HistoryStoreTest, ATimelinesFolderThatCannotBeMadeNeverHoldsBackARow) {
 
 TEST_F(HistoryStoreTest, PruningReadsOnlyTheHistorysEnd) {
     // A long history of short rows, the newest of them naming a full folder of timelines.
-    ASSERT_EQ(store.MakeFolder(), 0u);
-    ASSERT_TRUE(::CreateDirectoryA(Timelines().c_str(), nullptr));
     std::string text = HistoryHead();
     GameRecord old = Game("2025-01-01T00:00:00", 0);
     old.slotA = old.slotB = old.slotC = "";
     while (text.size() < 16 * kPruneTailBytes)
         text += HistoryRow(old);
-    for (size_t i = 0; i < kKeptTimelines; ++i) {
-        char started[32];
-        std::snprintf(started, sizeof started, "2026-12-09T%02u:%02u:%02u", static_cast<unsigned>(5 + i / 3600),
-                      static_cast<unsigned>(i / 60 % 60), static_cast<unsigned>(i % 60));
-        GameRecord g = Game(started, static_cast<uint32_t>(i));
-        g.timeline = TimelineName(started);
-        text += HistoryRow(g);
-        WriteRaw(Timelines() + "\\" + g.timeline, "seconds,apm,recent\r\n");
-    }
-    WriteRaw(HistoryPath(), text);
-    std::string().swap(text);
+    FullFolder(std::move(text));
     ResetAllocationPeak();
     ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 9999), Samples(81)), 0u);
     EXPECT_LT(AllocationPeakAbove(), 3 * kPruneTailBytes);
