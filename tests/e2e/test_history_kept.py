@@ -12,7 +12,7 @@ import time
 
 import harness
 from harness import IDC_EXIT, texts
-from test_game import GAME, HEADER, HISTORY, NOT_SAVED, QUIET, WAITING, HistoryFiles, summaries
+from test_game import GAME, HEADER, HISTORY, NOT_SAVED, QUIET, HistoryFiles, summaries
 from test_link import FULL_INPUT
 
 OLD_TIMELINE = "2026-01-02_03-04-05.csv"
@@ -104,8 +104,8 @@ class HistoryKeptTest(harness.BrowserTestCase):
         self.assertEqual(holder.wait(10), 0, holder.output())
 
         self.start_cadro()
-        # The kept game is written before the program looks for a game.
-        self.wait_log_stable(WAITING, 30)
+        # The kept game is written before the program looks for the game.
+        self.wait_log_stable("Please start BW", 30)
         self.assertNotIn(NOT_SAVED, texts(self.log()))
         rows = self.files.rows()
         self.assertEqual(len(rows), 2, f"the header and the game's row, once: {rows}")
