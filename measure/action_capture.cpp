@@ -16,6 +16,12 @@ bool InExcludedRect(uint32_t x, uint32_t y) { return x >= 1 && x <= 144 && y >= 
 
 }  // namespace
 
+uint32_t g_nActions = 0;
+uint32_t g_aStamps[kStampCount] = {};
+uint32_t g_iNewest = kEmpty;
+uint32_t g_iOldest = kEmpty;
+uint32_t g_nRecent = 0;
+
 void ResetActionRing() {
     std::memset(g_aStamps, 0, sizeof g_aStamps);
     g_iNewest = kEmpty;

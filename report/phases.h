@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 #include "report/report_stats.h"
 
 constexpr uint32_t kPhaseStarts[] = {0, 300, 600, 900, 1200};  // seconds; the last phase runs to the end

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 #include "report/report_stats.h"
 
 constexpr size_t kTrendGames = 1000;  // the newest, drawn as points

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 
 constexpr size_t kAverageGames = 10;
 constexpr uint32_t kShortGameSeconds = 180;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 
 // "2026-12-09 04:12:33" from the record's "2026-12-09T04:12:33"; anything else escaped, cut and isolated.
 std::string StartedText(const GameRecord& game);

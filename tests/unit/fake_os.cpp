@@ -5,7 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "history/program_history.h"
+#include "app/program_history.h"
 #include "link/link.h"
 #include "measure/measure.h"
 

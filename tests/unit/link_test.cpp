@@ -7,6 +7,7 @@
 #include "app/res/resource.h"
 #include "link/link.h"
 #include "link/os.h"
+#include "measure/measure.h"
 #include "tests/unit/fake_os.h"
 
 class LinkTest : public MeterTest {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 
 // count games, oldest first, one an hour from 2026-01-01 00:00:00; seed varies the numbers.
 std::vector<GameRecord> CraftedGames(size_t count, unsigned seed = 1);
