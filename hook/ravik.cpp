@@ -342,7 +342,10 @@ void Check(Hooks& hooks) {
     GetPhysicalCursorPos(&cursor);
     bool unseen = known && Unseen(last.dwTime, g_keySeen) && Unseen(last.dwTime, g_mouseSeen);
     g_filter.ForgetReleased(IsDown);
-    bool keyMissed = Unseen(now, g_keySeen) && g_filter.MissedPress(IsDown);
+    // The whole key state is 255 questions, each a trip to the server under Wine: asked only when input came
+    // and the keyboard hook heard nothing of it since the last pass, as a lost one would.
+    bool keyQuiet = known && last.dwTime != g_checkedInput && static_cast<int32_t>(g_keySeen - g_checked) <= 0;
+    bool keyMissed = keyQuiet && Unseen(now, g_keySeen) && g_filter.MissedPress(IsDown);
     bool moved = (cursor.x != g_cursor.x || cursor.y != g_cursor.y) &&
                  static_cast<int32_t>(g_mouseSeen - g_checked) <= 0;
     bool moveMissed = moved && g_moved;

@@ -20,6 +20,7 @@ POINT g_origin{};
 HWND g_game = nullptr;
 HMONITOR g_monitor = nullptr;  // the game's, when the surface was last placed
 RECT g_gameRect{};             // the game's window when its monitor was last asked for on a tick
+std::optional<uint32_t> g_lastFollow;  // when the game's window was last looked at
 std::optional<uint32_t> g_lastRaise;
 
 HGDIOBJ SelectOverlayFont(HDC dc) {
@@ -233,10 +234,14 @@ bool RaiseOverlaySurface(uint32_t now) {
 bool KeepOverlayWithGame(uint32_t now) {
     if (!g_surface || g_surfaceBlank)
         return false;
-    // The monitor is an expensive question under Wine; a window that has not moved is on the same one.
+    // The monitor is an expensive question under Wine; a window that has not moved is on the same one. Even
+    // the game's rectangle is a trip to the server there, so it is looked at once a second, not each tick.
     Os& os = TheOs();
     RECT game;
-    if (os.WindowRect(g_game, &game) && !::EqualRect(&game, &g_gameRect)) {
+    bool look = !g_lastFollow || now - *g_lastFollow >= kOverlayFollowGap;
+    if (look)
+        g_lastFollow = now;
+    if (look && os.WindowRect(g_game, &game) && !::EqualRect(&game, &g_gameRect)) {
         g_gameRect = game;
         if (os.WindowMonitor(g_game) != g_monitor)
             Place();
@@ -247,6 +252,7 @@ bool KeepOverlayWithGame(uint32_t now) {
 void PlaceOverlayOver(HWND game) {
     g_game = game;
     g_gameRect = {};
+    g_lastFollow.reset();
     if (g_surface && ::IsWindow(g_surface))
         Place();
 }

@@ -22,6 +22,8 @@ constexpr int kOverlayRowHeight = 24;
 constexpr int kOverlayTimerRow = 18;
 // Two top-most programs that each raise themselves would otherwise trade places on every tick.
 constexpr uint32_t kOverlayRaiseGap = 500;
+// How often a showing surface looks where the game's window is.
+constexpr uint32_t kOverlayFollowGap = 1000;
 
 // The 12-pixel overlay font, described after the system's stock variable-width font.
 std::unique_ptr<CFont> CreateOverlayFont();
@@ -40,7 +42,8 @@ bool OverlaySurfaceBlank();
 // cells came above it (a full-screen game raising itself), at most once in kOverlayRaiseGap ms by the
 // clock now, and only while the game is the window in front; never activates it. True when it raised it.
 bool RaiseOverlaySurface(uint32_t now);
-// A showing surface's tick: it follows the game to another monitor, then is raised as above.
+// A showing surface's tick: it follows the game to another monitor (looked at once in kOverlayFollowGap ms),
+// then is raised as above.
 bool KeepOverlayWithGame(uint32_t now);
 // The window whose monitor the overlay goes on and which must be in front for a raise (null: the primary
 // monitor, no raise); the surface moves there now when it exists, again each time it starts showing lines

@@ -83,6 +83,7 @@ public:
     HMONITOR gameMonitor = reinterpret_cast<HMONITOR>(1);
     std::map<HMONITOR, POINT> monitorOrigins;
     int monitorsAsked = 0;  // calls of WindowMonitor
+    int rectsAsked = 0;     // calls of WindowRect
 
     // Os
     uint32_t TickCount() override { return base + static_cast<uint32_t>(clock); }
@@ -114,6 +115,7 @@ public:
     void PlaceOverlayOver(HWND game) override { overlayPlaces.push_back(game); }
     HWND ForegroundWindow() override { return foreground; }
     bool WindowRect(HWND, RECT* rect) override {
+        ++rectsAsked;
         *rect = gameRect;
         return true;
     }
