@@ -36,6 +36,15 @@ bool ParsePlan(int argc, char** argv, SimPlan* plan, std::string* error) {
             }
             continue;
         }
+        if (name == "--pattern") {
+            std::string which = text;
+            if (which != "clean" && which != "spammer") {
+                *error = "--pattern takes clean or spammer";
+                return false;
+            }
+            plan->pattern = which == "clean" ? SimPlan::Pattern::kClean : SimPlan::Pattern::kSpammer;
+            continue;
+        }
         if (name == "--status") {
             plan->status = text;
             continue;
