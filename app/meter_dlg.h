@@ -15,6 +15,9 @@ constexpr UINT WM_START_LINK = 0x8EB;
 
 // The window menu's "Game history..." item; its low four bits are the system's, and 0x10 is the About box.
 constexpr UINT IDM_GAME_HISTORY = 0x0020;
+// The window menu's check-marked "Keep game history" and "Sound when APM is back".
+constexpr UINT IDM_KEEP_HISTORY = 0x0030;
+constexpr UINT IDM_BACK_SOUND = 0x0040;
 
 constexpr int kStampCount = 100;
 // The profile section of every setting.
@@ -44,6 +47,7 @@ public:
     uint8_t m_bChatMode = false;
     CString m_strLastDir;
     int m_bHistory = 1;  // keep every summarised game in the history folder
+    int m_bBackSound = 0;  // a sound when the APM climbs back to the limit after an alert
 
     // Game recognition and measurement.
     bool IsGameStarted(HANDLE process);
@@ -77,6 +81,8 @@ public:
 
 private:
     void FillDefaultSound();
+    // Turns a window-menu setting on or off, checks its item and keeps it in the registry at once.
+    void ToggleMenuSetting(UINT id, int* value, const char* entry);
     // Writes the games still waiting, and the report after them.
     void SaveWaitingGames();
     bool m_bMinimiseOnStart = false;  // "-auto": held until the window has been shown

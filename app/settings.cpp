@@ -28,19 +28,13 @@ void CMeterDlg::LoadSettings() {
     m_bShowAlert = ReadFlag(app, "showalert", 0);
     m_bShowTimer = ReadFlag(app, "showtimer", 0);
     m_bHistory = ReadFlag(app, "history", 1);
+    m_bBackSound = ReadFlag(app, "backsound", 0);
 }
 
 void CMeterDlg::FillDefaultSound() {
     if (!m_strSound.IsEmpty())
         return;
-    CString path = ProgramPath();
-    const char* text = path;
-    const char* slash = std::strrchr(text, '\\');
-    if (!slash)
-        return;  // no whole program path: better no default than a wrong one
-    CString folder(text, static_cast<int>(slash - text) + 1);
-    folder += "apmsounds\\cadro.wav";
-    m_strSound = folder;
+    m_strSound = ProgramSound("cadro.wav");
 }
 
 void CMeterDlg::SaveSettings() {
@@ -56,6 +50,7 @@ void CMeterDlg::SaveSettings() {
     app->WriteProfileInt(kProfileSection, "showalert", m_bShowAlert);
     app->WriteProfileInt(kProfileSection, "showtimer", m_bShowTimer);
     app->WriteProfileInt(kProfileSection, "history", m_bHistory);
+    app->WriteProfileInt(kProfileSection, "backsound", m_bBackSound);
 }
 
 void CMeterDlg::DoDataExchange(CDataExchange* dx) {

@@ -11,6 +11,16 @@
 #define RAVIK_API __declspec(dllimport)
 #endif
 
+// The bits of the parameter a report had left unused: the modifiers held down when the key or button went
+// down (a modifier's own press does not count itself), and for a click its button. No other bit is set.
+enum : UINT {
+    RAVIK_CTRL = 0x01,
+    RAVIK_SHIFT = 0x02,
+    RAVIK_ALT = 0x04,
+    RAVIK_LEFT = 0x10,
+    RAVIK_RIGHT = 0x20,
+};
+
 class RAVIK_API nvHookWin {
 public:
     // install = true: hook for target (again is harmless); false: unhook and end the hook thread. Returns 0

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "app/meter_dlg.h"
+#include "hook/ravik.h"
 #include "link/os.h"
+#include "measure/effective_apm.h"
 #include "measure/measure.h"
 
 namespace {
@@ -14,6 +16,15 @@ constexpr uint32_t kEmpty = UINT32_MAX;
 // The minimap corner of the game screen: clicks there are not actions.
 bool InExcludedRect(uint32_t x, uint32_t y) { return x >= 1 && x <= 144 && y >= 320 && y <= 479; }
 
+// The modifier bits of a report; a hook that sends none reads as no modifier held.
+uint8_t Modifiers(uintptr_t bits) { return static_cast<uint8_t>(bits & (RAVIK_CTRL | RAVIK_SHIFT | RAVIK_ALT)); }
+
+// One counted action, judged for spam too.
+void Count(const ActionInput& action) {
+    CountAction();
+    g_effective.Count(TheOs().TickCount(), action);
+}
+
 }  // namespace
 
 void ResetActionRing() {
@@ -21,6 +32,7 @@ void ResetActionRing() {
     g_iNewest = kEmpty;
     g_iOldest = kEmpty;
     g_nRecent = 0;
+    g_effective.Reset();
 }
 
 void CountAction() {
@@ -44,7 +56,7 @@ void CountAction() {
     }
 }
 
-LRESULT CMeterDlg::OnKeyReport(WPARAM key, LPARAM) {
+LRESULT CMeterDlg::OnKeyReport(WPARAM key, LPARAM modifiers) {
     if (key == VK_RETURN) {
         m_bChatMode = !m_bChatMode;
         return 0;
@@ -55,7 +67,7 @@ LRESULT CMeterDlg::OnKeyReport(WPARAM key, LPARAM) {
     }
     if (!m_bChatMode) {
         if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
-            CountAction();
+            Count(ActionInput::Key(static_cast<uint8_t>(key), Modifiers(static_cast<uintptr_t>(modifiers))));
         } else if (key == VK_F6) {
             m_bShowApm = !m_bShowApm;
             return 0;
@@ -70,10 +82,11 @@ LRESULT CMeterDlg::OnKeyReport(WPARAM key, LPARAM) {
     return 0;
 }
 
-LRESULT CMeterDlg::OnClickReport(WPARAM, LPARAM position) {
+LRESULT CMeterDlg::OnClickReport(WPARAM button, LPARAM position) {
     uint32_t x = static_cast<uint32_t>(position) & 0xFFFF;
     uint32_t y = (static_cast<uint32_t>(position) >> 16) & 0xFFFF;
+    uint8_t which = (button & RAVIK_RIGHT) ? ActionInput::kRight : ActionInput::kLeft;
     if (!InExcludedRect(x, y))
-        CountAction();
+        Count(ActionInput::Click(which, Modifiers(button)));
     return 0;
 }

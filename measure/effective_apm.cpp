@@ -8,6 +8,8 @@ constexpr uint32_t kWindowMs = 5000;
 
 }  // namespace
 
+EffectiveTally g_effective;
+
 int32_t EffectiveApm(uint32_t actions, uint32_t spam, uint32_t ms) {
     return CorrectApm(RawApm(spam < actions ? actions - spam : 0, ms));
 }
@@ -38,4 +40,20 @@ int32_t ActionRing::Recent(uint32_t now) const {
         return 0;
     uint64_t recent = static_cast<uint64_t>(m_count) * 60000u / age;
     return recent > 999 ? 999 : static_cast<int32_t>(recent);
+}
+
+void EffectiveTally::Count(uint32_t now, const ActionInput& action) {
+    Spam kind = rules.Classify(now, action);
+    if (kind == Spam::kNone) {
+        ring.Add(now);
+        return;
+    }
+    spam += 1;
+    byKind[static_cast<int>(kind) - 1] += 1;
+}
+
+void EffectiveTally::ClearCounts() {
+    spam = 0;
+    for (uint32_t& n : byKind)
+        n = 0;
 }

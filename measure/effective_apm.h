@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "measure/spam.h"
+
 // The whole-game effective APM: the APM of actions less spam over the same ms, with the same correction.
 // ms must not be 0.
 int32_t EffectiveApm(uint32_t actions, uint32_t spam, uint32_t ms);
@@ -24,3 +26,19 @@ private:
     uint32_t m_oldest = kEmpty;
     uint32_t m_count = 0;
 };
+
+// The game's spam beside the action count and ring: every counted action is judged, the effective ones
+// go into a ring of their own.
+struct EffectiveTally {
+    SpamRules rules;
+    ActionRing ring;
+    uint32_t spam = 0;                  // counted as g_nActions is: from the warm-up's end
+    uint32_t byKind[kSpamKinds] = {};   // the same, by kind (re-select, repeated order, assignment, overflow)
+
+    void Count(uint32_t now, const ActionInput& action);
+    // The counts start again (the warm-up discards its actions); the runs and the ring go on.
+    void ClearCounts();
+    void Reset() { *this = EffectiveTally(); }
+};
+
+extern EffectiveTally g_effective;

@@ -24,4 +24,7 @@ struct GameSummary {
     uint32_t actions = 0;
     int32_t peakApm = 0;
     uint32_t peakSeconds = 0;  // the time in the "Highest APM" line
+    int32_t effectiveApm = 0;  // not logged: the history's
+    uint32_t spam = 0;
+    uint32_t spamByKind[4] = {};
 };
