@@ -278,8 +278,8 @@ class GameTest(harness.BrowserTestCase):
                          [str(g[0]) for g in games])
         self.assertEqual(dom.find_all("div", "best"), [])
         self.assertIn("no game of 3 minutes or more yet", dom.find_all("div", "average")[0].text())
-        self.assertEqual(len(dom.find_all("section", None)) - len(dom.find_all("section", "empty")), 8,
-                         "summary, the four questions, the table, the charts and the terms")
+        self.assertEqual(len(dom.find_all("section", None)) - len(dom.find_all("section", "empty")), 9,
+                         "summary, the five questions, the table, the charts and the terms")
         self.page_screenshot(self.files.report, "report", 1000, 1600)
 
         # The window menu opens that page as it is: nothing is rewritten.
