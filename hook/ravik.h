@@ -1,6 +1,8 @@
 // The input-hook library's interface.
-// While installed it posts to the target window one 0x8E8 (wParam = virtual-key code) per key press and
-// one 0x8E9 (lParam = client x | y << 16) per button press, only while the game window is in front.
+// While installed it posts to the target window one 0x8E8 (wParam = virtual-key code, lParam = modifiers)
+// per key press and one 0x8E9 (lParam = client x | y << 16, wParam = button | modifiers) per left or right
+// button press in the game's client area, only while the game window is in front. Positions are the game's
+// own client coordinates at any display scaling.
 #pragma once
 
 #include <windows.h>
@@ -13,13 +15,11 @@
 
 // The bits of the parameter a report had left unused: the modifiers held down when the key or button went
 // down (a modifier's own press does not count itself), and for a click its button. No other bit is set.
-enum : UINT {
-    RAVIK_CTRL = 0x01,
-    RAVIK_SHIFT = 0x02,
-    RAVIK_ALT = 0x04,
-    RAVIK_LEFT = 0x10,
-    RAVIK_RIGHT = 0x20,
-};
+constexpr UINT RAVIK_CTRL = 0x01;
+constexpr UINT RAVIK_SHIFT = 0x02;
+constexpr UINT RAVIK_ALT = 0x04;
+constexpr UINT RAVIK_LEFT = 0x10;
+constexpr UINT RAVIK_RIGHT = 0x20;
 
 class RAVIK_API nvHookWin {
 public:

@@ -241,7 +241,7 @@ void BeginGame(int index, double start) {
 void LogCounts(const char* what) {
     char made[128] = "";
     const Made& m = g_game.made;
-    if (g_plan.pattern != SimPlan::Pattern::kLetters)
+    if (g_plan.PatternOf(g_game.index) != SimPlan::Pattern::kLetters)
         std::snprintf(made, sizeof made, " actions=%d reselect=%d order=%d assign=%d overflow=%d", m.actions,
                       m.reselect, m.order, m.assign, m.overflow);
     Status("game %d %s keys=%d clicks=%d corner=%d chats=%d%s", g_game.index + 1, what, g_game.keys.count,
@@ -250,7 +250,7 @@ void LogCounts(const char* what) {
 
 // The pattern's next move (step counts from 1).
 void PlayMove(int step, double now) {
-    bool clean = g_plan.pattern == SimPlan::Pattern::kClean;
+    bool clean = g_plan.PatternOf(g_game.index) == SimPlan::Pattern::kClean;
     size_t size = clean ? sizeof kClean / sizeof kClean[0] : sizeof kSpammer / sizeof kSpammer[0];
     const Move& move = (clean ? kClean : kSpammer)[(step - 1) % size];
     if (move.key)
@@ -304,7 +304,7 @@ void Inject(double now) {
     if (g_plan.raiseEvery <= 0 && GetForegroundWindow() != g_window)
         SetForegroundWindow(g_window);
     while (g_game.keys.Due(now)) {
-        if (g_plan.pattern == SimPlan::Pattern::kLetters)
+        if (g_plan.PatternOf(g_game.index) == SimPlan::Pattern::kLetters)
             Key(static_cast<WORD>('A' + g_game.keys.count % 26));
         else
             PlayMove(g_game.keys.count, now);
