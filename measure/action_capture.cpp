@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr uint32_t kWindowMs = 5000;
 constexpr uint32_t kEmpty = UINT32_MAX;
 
 // The minimap corner of the game screen: clicks there are not actions.
@@ -37,23 +36,7 @@ void ResetActionRing() {
 
 void CountAction() {
     g_nActions += 1;
-    if (g_nRecent < kStampCount)
-        g_nRecent += 1;
-    g_iNewest = (g_iNewest + 1) % kStampCount;
-    uint32_t now = TheOs().TickCount();
-    g_aStamps[g_iNewest] = now;
-    if (g_iOldest == kEmpty || g_iOldest == g_iNewest) {
-        // The ring was empty, or the newest stamp has just overwritten the oldest.
-        g_iOldest = (g_iOldest + 1) % kStampCount;
-        if (g_iOldest == g_iNewest)
-            return;
-    }
-    while (now - g_aStamps[g_iOldest] > kWindowMs) {
-        g_iOldest = (g_iOldest + 1) % kStampCount;
-        g_nRecent -= 1;
-        if (g_iOldest == g_iNewest)
-            break;
-    }
+    StampRing{g_aStamps, kStampCount, &g_iNewest, &g_iOldest, &g_nRecent}.Add(TheOs().TickCount());
 }
 
 LRESULT CMeterDlg::OnKeyReport(WPARAM key, LPARAM modifiers) {
