@@ -21,7 +21,7 @@ uint8_t Modifiers(uintptr_t bits) { return static_cast<uint8_t>(bits & (RAVIK_CT
 // One counted action, judged for spam too.
 void Count(const ActionInput& action) {
     CountAction();
-    g_effective.Count(TheOs().TickCount(), action);
+    g_effective.Count(TheOs().MessageTime(), action);
 }
 
 }  // namespace
