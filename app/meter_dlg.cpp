@@ -3,13 +3,12 @@
 #include <cstring>
 
 #include "app/about_dlg.h"
+#include "app/one_copy.h"
 #include "app/report_command.h"
 #include "app/res/resource.h"
 #include "app/version.h"
-#include "history/program_history.h"
 #include "link/os.h"
 #include "measure/overlay.h"
-#include "report/report_file.h"
 
 CMeterDlg::CMeterDlg(CWnd* parent) : CDialog(IDD, parent) {
     HINSTANCE instance = AfxGetInstanceHandle();
@@ -61,6 +60,7 @@ BOOL CMeterDlg::OnInitDialog() {
                           "&Sound when APM is back");
         }
     }
+    MarkMainWindow(m_hWnd, MainWindowMark(), true);
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hSmallIcon, FALSE);
     GetDlgItem(IDC_SHOWALERT)->EnableWindow(m_bShowApm != 0);
@@ -86,6 +86,8 @@ LRESULT CMeterDlg::OnStartLinkMessage(WPARAM, LPARAM) {
         if (!IsIconic())
             ShowWindow(SW_MINIMIZE);
     }
+    // Games an earlier run kept on disk, or this run's still waiting, before the next game.
+    m_keeper.SaveWaiting(false);
     StartLink();
     return 0;
 }
@@ -140,13 +142,14 @@ void CMeterDlg::OnDestroy() {
     TheOs().ClearOverlay();
     // The surface has no owner (an owner's minimise would hide it), so it goes here, after its clear.
     DestroyOverlaySurface();
-    SaveWaitingGames();
+    m_keeper.SaveWaiting(true);
+    MarkMainWindow(m_hWnd, MainWindowMark(), false);
     CDialog::OnDestroy();
 }
 
-void CMeterDlg::SaveWaitingGames() {
-    if (SaveUnsavedGames())
-        WriteProgramReport(m_bHistory != 0);
+std::string MainWindowMark() {
+    CWinApp* app = AfxGetApp();
+    return app ? CopyName(app->m_strRegistryKey, app->m_strAppName) : std::string();
 }
 
 BOOL CMeterDlg::OnQueryEndSession() { return TRUE; }
@@ -157,7 +160,7 @@ void CMeterDlg::OnEndSession(BOOL ending) {
     if (!ending)
         return;
     SaveSettings();
-    SaveWaitingGames();
+    m_keeper.SaveWaiting(true);
 }
 
 void CMeterDlg::OnOK() {}

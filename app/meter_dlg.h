@@ -1,11 +1,14 @@
-// The main window and the state every part of the program shares.
+// The main window, and the few flags every part of the program shares.
 // One thread only: every change to this state happens in a message handler dispatched between two
 // passes of the link's loops, so nothing is locked.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
+#include "app/game_keeper.h"
+#include "app/settings.h"
 #include "frame/afxwin.h"
 
 // Private window messages.
@@ -19,9 +22,6 @@ constexpr UINT IDM_GAME_HISTORY = 0x0020;
 constexpr UINT IDM_KEEP_HISTORY = 0x0030;
 constexpr UINT IDM_BACK_SOUND = 0x0040;
 
-constexpr int kStampCount = 100;
-// The profile section of every setting.
-constexpr char kProfileSection[] = "MAIN";
 
 class CMeterDlg : public CDialog {
 public:
@@ -29,16 +29,21 @@ public:
     CMeterDlg(CWnd* parent = nullptr);
     ~CMeterDlg() override;
 
+    // The settings, and the names the controls' exchange and the measurement know them by.
+    Settings m_settings;
+    int& m_bAutoStart = m_settings.autoStart;
+    int& m_nApmLimit = m_settings.apmLimit;
+    int& m_nBeepEvery = m_settings.beepEvery;
+    CString& m_strSound = m_settings.sound;
+    int& m_bShowApm = m_settings.showApm;
+    int& m_bShowAlert = m_settings.showAlert;
+    int& m_bShowTimer = m_settings.showTimer;
+    int& m_bHistory = m_settings.history;
+    int& m_bBackSound = m_settings.backSound;
+
     std::unique_ptr<CFont> m_pFontSmall;
     uint8_t m_bSoundOn = true;
     CListBox m_list;
-    int m_bAutoStart = 0;
-    int m_nApmLimit = 0;
-    int m_nBeepEvery = 0;
-    CString m_strSound;
-    int m_bShowApm = 0;
-    int m_bShowAlert = 0;
-    int m_bShowTimer = 0;
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
     CString m_strSlotA;
@@ -46,8 +51,6 @@ public:
     CString m_strSlotC;
     uint8_t m_bChatMode = false;
     CString m_strLastDir;
-    int m_bHistory = 1;  // keep every summarised game in the history folder
-    int m_bBackSound = 0;  // a sound when the APM climbs back to the limit after an alert
 
     // Game recognition and measurement.
     bool IsGameStarted(HANDLE process);
@@ -83,9 +86,8 @@ private:
     void FillDefaultSound();
     // Turns a window-menu setting on or off, checks its item and keeps it in the registry at once.
     void ToggleMenuSetting(UINT id, int* value, const char* entry);
-    // Writes the games still waiting, and the report after them.
-    void SaveWaitingGames();
     bool m_bMinimiseOnStart = false;  // "-auto": held until the window has been shown
+    GameKeeper m_keeper{m_settings};
 
     DECLARE_MESSAGE_MAP()
 };
@@ -93,14 +95,9 @@ private:
 extern CMeterDlg* g_pMainDlg;
 extern uint8_t g_bQuit;
 extern uint8_t g_bStop;
-extern uint32_t g_nActions;
-extern uint32_t g_aStamps[kStampCount];
-extern uint32_t g_iNewest;
-extern uint32_t g_iOldest;
-extern uint32_t g_nRecent;
-extern int g_nBannerTicks;
-extern char g_szBanner[128];
 
+// The name this program's copies share for the user, and its main window is marked with.
+std::string MainWindowMark();
 // Time-stamped line in the event log; cut to fit the 128-byte line.
 void LogLine(const char* text);
 // Draws the icon in the middle of a client area, as the minimised window shows it.

@@ -1,4 +1,6 @@
 // The settings: loaded by the constructor, exchanged with the controls, saved when the window goes.
+#include "app/settings.h"
+
 #include <cstring>
 
 #include "app/meter_dlg.h"
@@ -16,19 +18,35 @@ int ReadFlag(CWinApp* app, const char* entry, int defaultValue) {
 
 }  // namespace
 
+Settings ReadSettings(CWinApp& app) {
+    Settings s;
+    s.autoStart = ReadFlag(&app, "AUTOSTART", 0);
+    s.apmLimit = static_cast<int>(app.GetProfileInt(kProfileSection, "APMLIMIT", 50));
+    s.beepEvery = static_cast<int>(app.GetProfileInt(kProfileSection, "BEEPFREQ", 2));
+    s.sound = app.GetProfileString(kProfileSection, "SOUNDWAV", "");
+    s.showApm = ReadFlag(&app, "showapm", 1);
+    s.showAlert = ReadFlag(&app, "showalert", 0);
+    s.showTimer = ReadFlag(&app, "showtimer", 0);
+    s.history = ReadFlag(&app, "history", 1);
+    s.backSound = ReadFlag(&app, "backsound", 0);
+    return s;
+}
+
+void WriteSettings(CWinApp& app, const Settings& s) {
+    app.WriteProfileInt(kProfileSection, "AUTOSTART", s.autoStart);
+    app.WriteProfileInt(kProfileSection, "APMLIMIT", s.apmLimit);
+    app.WriteProfileInt(kProfileSection, "BEEPFREQ", s.beepEvery);
+    app.WriteProfileString(kProfileSection, "SOUNDWAV", s.sound);
+    app.WriteProfileInt(kProfileSection, "showapm", s.showApm);
+    app.WriteProfileInt(kProfileSection, "showalert", s.showAlert);
+    app.WriteProfileInt(kProfileSection, "showtimer", s.showTimer);
+    app.WriteProfileInt(kProfileSection, "history", s.history);
+    app.WriteProfileInt(kProfileSection, "backsound", s.backSound);
+}
+
 void CMeterDlg::LoadSettings() {
-    CWinApp* app = AfxGetApp();
-    if (!app)
-        return;
-    m_bAutoStart = ReadFlag(app, "AUTOSTART", 0);
-    m_nApmLimit = static_cast<int>(app->GetProfileInt(kProfileSection, "APMLIMIT", 50));
-    m_nBeepEvery = static_cast<int>(app->GetProfileInt(kProfileSection, "BEEPFREQ", 2));
-    m_strSound = app->GetProfileString(kProfileSection, "SOUNDWAV", "");
-    m_bShowApm = ReadFlag(app, "showapm", 1);
-    m_bShowAlert = ReadFlag(app, "showalert", 0);
-    m_bShowTimer = ReadFlag(app, "showtimer", 0);
-    m_bHistory = ReadFlag(app, "history", 1);
-    m_bBackSound = ReadFlag(app, "backsound", 0);
+    if (CWinApp* app = AfxGetApp())
+        m_settings = ReadSettings(*app);
 }
 
 void CMeterDlg::FillDefaultSound() {
@@ -42,15 +60,7 @@ void CMeterDlg::SaveSettings() {
     if (!app)
         return;
     UpdateData(TRUE);
-    app->WriteProfileInt(kProfileSection, "AUTOSTART", m_bAutoStart);
-    app->WriteProfileInt(kProfileSection, "APMLIMIT", m_nApmLimit);
-    app->WriteProfileInt(kProfileSection, "BEEPFREQ", m_nBeepEvery);
-    app->WriteProfileString(kProfileSection, "SOUNDWAV", m_strSound);
-    app->WriteProfileInt(kProfileSection, "showapm", m_bShowApm);
-    app->WriteProfileInt(kProfileSection, "showalert", m_bShowAlert);
-    app->WriteProfileInt(kProfileSection, "showtimer", m_bShowTimer);
-    app->WriteProfileInt(kProfileSection, "history", m_bHistory);
-    app->WriteProfileInt(kProfileSection, "backsound", m_bBackSound);
+    WriteSettings(*app, m_settings);
 }
 
 void CMeterDlg::DoDataExchange(CDataExchange* dx) {

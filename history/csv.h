@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 
 // The header row and one game's row, each ending in CRLF.
 std::string HistoryHeader();
@@ -25,6 +25,9 @@ HistoryRows ReadHistory(const std::string& text, size_t mostGames);
 // Every row of a history file that parses, oldest first; the header, torn and foreign rows are skipped.
 std::vector<GameRecord> ParseHistory(const std::string& text);
 
+// The longest timeline file the program writes: 4096 samples (the recorder's most) of the longest row a
+// sample makes, with the header; a real one is about a third of it.
+constexpr size_t kMostTimelineBytes = 4096 * 58 + 40;
 // A timeline file's whole text, and its samples back (rows that do not parse are skipped).
 std::string TimelineText(const std::vector<Sample>& samples);
 std::vector<Sample> ParseTimeline(const std::string& text);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 #include <set>
 
 #include "history/csv.h"
@@ -12,7 +13,6 @@ namespace {
 
 // Copies of one name tried when games started in the same second (two programs, or a clock set back).
 constexpr int kNameCopies = 100;
-constexpr size_t kMostHistoryBytes = 64u << 20;
 
 // A temporary file the seam's WriteWhole makes for a timeline: "<timeline name without .csv>.<process id>.tmp".
 bool IsTimelineTemporary(const std::string& name) {
@@ -61,30 +61,94 @@ uint32_t HistoryStore::Save(GameRecord record, std::vector<Sample> samples) {
 }
 
 uint32_t HistoryStore::SaveWaiting() {
+    std::string folder = Folder();
+    if (!m_keptTaken && !folder.empty())
+        TakeKeptGames(folder);
     if (m_waiting.empty())
         return 0;
     if (uint32_t error = MakeFolder())
         return error;
     Files& files = TheFiles();
-    std::string folder = Folder();
     std::string timelines = folder + '\\' + kTimelineFolderName;
-    if (uint32_t error = files.MakeFolder(timelines))
-        return error;
-    RemoveStaleTemporaries(timelines);
+    // Rows never wait on their timelines: without the folder they go without them.
+    bool timelinesThere = files.MakeFolder(timelines) == 0;
+    if (timelinesThere)
+        RemoveStaleTemporaries(timelines);
     while (!m_waiting.empty()) {
         Game& game = m_waiting.front();
         // A timeline that cannot be written leaves the row's timeline empty; it is tried again only while
         // the row waits too.
-        WriteTimeline(game, timelines);
+        if (timelinesThere)
+            WriteTimeline(game, timelines);
         std::string history = folder + '\\' + kHistoryFileName;
         if (uint32_t error = files.AppendRow(history, HistoryHead(), HistoryRow(game.record)))
             return error;
         m_unreported = true;
-        if (game.timelineWritten)
-            Prune(history, timelines, game.record.timeline);
+        if (game.timelineWritten && timelinesThere) {
+            try {
+                Prune(history, timelines, game.record.timeline);
+            } catch (const std::bad_alloc&) {
+                // Memory running out: the old timelines go at a later save.
+            }
+        }
         m_waiting.pop_front();
+        if (m_kept > 0) {
+            --m_kept;
+            RewriteKept(folder);
+        }
     }
     return 0;
+}
+
+uint32_t HistoryStore::KeepWaiting() {
+    if (m_waiting.empty())
+        return 0;
+    if (uint32_t error = MakeFolder())
+        return error;
+    std::string folder = Folder();
+    std::string timelines = folder + '\\' + kTimelineFolderName;
+    if (TheFiles().MakeFolder(timelines) == 0) {
+        for (Game& game : m_waiting)
+            WriteTimeline(game, timelines);
+    }
+    std::string text = HistoryHead();
+    for (const Game& game : m_waiting)
+        text += HistoryRow(game.record);
+    if (uint32_t error = TheFiles().WriteWhole(folder + '\\' + kWaitingFileName, text, Existing::kReplace))
+        return error;
+    m_kept = m_waiting.size();
+    return 0;
+}
+
+void HistoryStore::TakeKeptGames(const std::string& folder) {
+    std::string text;
+    uint32_t error = TheFiles().ReadWhole(folder + '\\' + kWaitingFileName, kMostWaitingBytes, &text);
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        m_keptTaken = true;
+        return;
+    }
+    if (error)
+        return;  // tried again at the next save
+    std::vector<GameRecord> kept = ParseHistory(text);
+    // Named timelines were written before their rows were kept.
+    for (auto row = kept.rbegin(); row != kept.rend(); ++row)
+        m_waiting.push_front({std::move(*row), {}, !row->timeline.empty()});
+    m_kept = kept.size();
+    m_keptTaken = true;
+    if (kept.empty())
+        RewriteKept(folder);
+}
+
+void HistoryStore::RewriteKept(const std::string& folder) {
+    std::string path = folder + '\\' + kWaitingFileName;
+    if (m_kept == 0) {
+        TheFiles().Remove(path);
+        return;
+    }
+    std::string text = HistoryHead();
+    for (size_t i = 0; i < m_kept; ++i)
+        text += HistoryRow(m_waiting[i].record);
+    TheFiles().WriteWhole(path, text, Existing::kReplace);
 }
 
 uint32_t HistoryStore::MakeFolder() const {
@@ -145,9 +209,12 @@ void HistoryStore::Prune(const std::string& historyPath, const std::string& time
     std::sort(names.begin(), names.end());
     std::set<std::string> unnamed(names.begin(), names.end());
     std::vector<std::string> inRows;
+    // Only the history's end: the rows of older games name no timeline still there, or one that is older.
     std::string text;
-    if (files.ReadWhole(historyPath, kMostHistoryBytes, &text) == 0) {
-        for (const GameRecord& row : ParseHistory(text)) {
+    if (files.ReadTail(historyPath, kPruneTailBytes, &text) == 0) {
+        if (text.size() == kPruneTailBytes)
+            text.erase(0, text.find('\n') + 1);  // the first row may have been cut
+        for (const GameRecord& row : ReadHistory(text, kPruneRows).games) {
             if (unnamed.erase(row.timeline))
                 inRows.push_back(row.timeline);
         }

@@ -1,10 +1,11 @@
 // Low-level keyboard and mouse hooks on a thread of the library's own, so that the target's busy thread
 // never holds up the system's input: the callbacks only filter and post. The system can remove a hook
-// silently (a callback that ran too long); every 3 seconds the thread asks for the time of the last input and
-// puts in fresh hooks only when input came that they did not see. Whether the game is in front and its
-// client origin are learned when the foreground changes (from window events, and at a press or click, as not
-// every change is told of), never per move or release. Every global is constant-initialised, so loading runs
-// no constructors.
+// silently, and only when a callback ran too long, which takes input: so while input comes, every 3 seconds
+// the thread looks for input a hook did not see and puts that hook back; while none comes it sleeps with no
+// timer. Whether the game is in front and where its client area is are learned when the foreground changes
+// (from window events, and at a press or click, as not every change is told of), never per move or release.
+// The thread is per-monitor DPI aware, so that the mouse hook's positions and the window's place are both in
+// the screen's physical pixels. Every global is constant-initialised, so loading runs no constructors.
 #include <atomic>
 #include <cstdint>
 
@@ -16,11 +17,20 @@ namespace {
 constexpr UINT kKeyReport = 0x8E8;
 constexpr UINT kClickReport = 0x8E9;
 // A wake-up costs the thread more than the check itself: a lost hook, which is rare, may miss up to this
-// long of input, and a game that waits costs next to nothing.
+// long of input (more for a keyboard hook lost while the mouse still moves: until a key is down at a check).
 constexpr UINT kCheckMs = 3000;
-// Input this long after the hooks' last event, and not seen by them, means a hook is gone. The system stamps
+// Without input the check slows down rather than stop: a hook the system removed at the last input before
+// a pause (a callback that timed out while the game loaded) sees nothing after it, so only this check can
+// tell, within this long of the player's return. A waiting game costs one wake-up a minute. The test build
+// waits less, so a test can see it.
+#ifdef RAVIK_TEST_BUILD
+constexpr UINT kIdleCheckMs = 6000;
+#else
+constexpr UINT kIdleCheckMs = 60000;
+#endif
+// Input this long after a hook's last event, and not seen by it, means the hook is gone. The system stamps
 // input as it queues it, which is after the hooks have seen it: the margin keeps a stamp made late on a
-// loaded machine from reading as unseen.
+// loaded machine from reading as unseen, and a key just pressed from reading as missed.
 constexpr int32_t kUnseenMs = 500;
 // How long the program's thread waits for the hook thread to end (normally a few milliseconds).
 constexpr DWORD kStopSliceMs = 500;
@@ -44,7 +54,14 @@ HMODULE g_self;
 
 // The hook thread's side.
 InputFilter g_filter;
-DWORD g_seen;           // GetTickCount at the hooks' last event
+DWORD g_keySeen;        // GetTickCount at the keyboard hook's last event
+DWORD g_mouseSeen;      // the same for the mouse hook
+UINT_PTR g_timer;       // the check's
+bool g_checkingFast;    // every kCheckMs, while input comes; else every kIdleCheckMs
+DWORD g_checked;        // GetTickCount at the last check
+DWORD g_checkedInput;   // the system's last input time then
+POINT g_cursor;         // the cursor then, in physical pixels
+bool g_moved;           // it had moved since the check before, unseen by the mouse hook
 HWND g_front;           // the foreground window as last looked at
 HWND g_game;            // the same while it is the game's, else null
 HWINEVENTHOOK g_moves;  // the game's moves, while it is in front
@@ -54,6 +71,13 @@ struct Hooks {
     HHOOK keyboard;
     HHOOK mouse;
 };
+
+// Functions of Windows 10 1607 and later, looked up so that the library still loads on Windows 7.
+using DpiContext = HANDLE;
+using SetThreadDpiContext = DpiContext(WINAPI*)(DpiContext);
+using GetWindowDpiContext = DpiContext(WINAPI*)(HWND);
+SetThreadDpiContext g_setThreadDpi;
+GetWindowDpiContext g_windowDpi;
 
 // Only the test build times its callbacks, lets the tests see the hooks and what the thread has learned, and
 // takes their requests: the shipped one spends nothing on what no one reads.
@@ -68,6 +92,7 @@ std::atomic<HHOOK> g_testMouse{nullptr};
 std::atomic<DWORD> g_testGameInFront{0};
 std::atomic<LONG> g_testOriginX{0};
 std::atomic<LONG> g_testOriginY{0};
+std::atomic<DWORD> g_testChecking{0};
 
 int64_t Ticks() {
     LARGE_INTEGER t;
@@ -85,12 +110,12 @@ void ShowHooks(const Hooks& hooks) {
     g_testMouse = hooks.mouse;
 }
 void ShowView() {
-    POINT origin = g_filter.origin();
+    POINT origin = g_filter.area().origin;
     g_testOriginX = origin.x;
     g_testOriginY = origin.y;
     g_testGameInFront = g_filter.gameInFront();
 }
-void Reinstall(Hooks& hooks);
+void Reinstall(Hooks& hooks, bool keyboard, bool mouse);
 // Stops the window events that tell of a new foreground, as a system that sends none of them.
 void StopListening(HANDLE done) {
     for (HWINEVENTHOOK& event : g_listening) {
@@ -100,9 +125,10 @@ void StopListening(HANDLE done) {
     }
     SetEvent(done);
 }
+void ShowChecking() { g_testChecking = g_checkingFast; }
 void TestRequest(const MSG& msg, Hooks& hooks) {
     if (msg.message == kTestReinstall)
-        Reinstall(hooks);
+        Reinstall(hooks, true, true);
     else if (msg.message == kTestStall)
         WaitForSingleObject(reinterpret_cast<HANDLE>(msg.lParam), kTestStallMaxMs);
     else if (msg.message == kTestDeaf)
@@ -113,6 +139,7 @@ int64_t CostStart() { return 0; }
 void RecordCost(int64_t) {}
 void ShowHooks(const Hooks&) {}
 void ShowView() {}
+void ShowChecking() {}
 void TestRequest(const MSG&, Hooks&) {}
 #endif
 
@@ -130,15 +157,30 @@ void Report(UINT message, WPARAM wParam, LPARAM lParam) {
 // again: one call a press, none per move or release.
 void LookAtFront();
 
+// A thread timer: the same id is set again with the new period.
+void CheckEvery(UINT ms, bool fast) {
+    g_timer = SetTimer(nullptr, g_timer, ms, nullptr);
+    g_checkingFast = fast;
+    ShowChecking();
+}
+
+// Input has come: the check runs every kCheckMs until a pass finds none since the one before.
+void KeepChecking() {
+    if (!g_checkingFast)
+        CheckEvery(kCheckMs, true);
+}
+
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         int64_t start = CostStart();
-        g_seen = GetTickCount();
+        g_keySeen = GetTickCount();
+        KeepChecking();
         BYTE key = static_cast<BYTE>(reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)->vkCode);
         if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) {
             LookAtFront();
+            UINT modifiers = g_filter.Modifiers();
             if (g_filter.Press(key))
-                Report(kKeyReport, key, 0);
+                Report(kKeyReport, key, modifiers);
         } else if (wParam == WM_KEYUP || wParam == WM_SYSKEYUP) {
             g_filter.Release(key);
         }
@@ -150,36 +192,68 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         int64_t start = CostStart();
-        g_seen = GetTickCount();
+        g_mouseSeen = GetTickCount();
+        KeepChecking();
         if (wParam == WM_LBUTTONDOWN || wParam == WM_RBUTTONDOWN) {
             LookAtFront();
             POINT pt = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->pt;
+            UINT button = wParam == WM_LBUTTONDOWN ? RAVIK_LEFT : RAVIK_RIGHT;
             if (g_filter.Click(pt))
-                Report(kClickReport, 0, MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
+                Report(kClickReport, button | g_filter.Modifiers(),
+                       MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
         }
         RecordCost(start);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-POINT ClientOrigin(HWND window) {
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    return origin;
+bool IsDown(BYTE key) { return GetAsyncKeyState(key) < 0; }
+
+template <class Function>
+Function User32(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32"), name)));
 }
 
-void LearnOrigin() {
-    g_filter.Moved(ClientOrigin(g_game));
+// Physical pixels for this thread, whatever the program declares: the mouse hook gives them in any case.
+void BePerMonitorAware() {
+    g_setThreadDpi = User32<SetThreadDpiContext>("SetThreadDpiAwarenessContext");
+    g_windowDpi = User32<GetWindowDpiContext>("GetWindowDpiAwarenessContext");
+    const DpiContext kPerMonitorV2 = reinterpret_cast<DpiContext>(-4), kPerMonitor = reinterpret_cast<DpiContext>(-3);
+    if (g_setThreadDpi && !g_setThreadDpi(kPerMonitorV2))
+        g_setThreadDpi(kPerMonitor);
+}
+
+// The client area read twice: as it lies on the screen, in this thread's physical pixels, and its size in
+// the window's own DPI context, as the game sees it. A window the system stretches (a game that is not DPI
+// aware, on a monitor above 100 %) has fewer of the second. Before Windows 10 1607 the two are the same.
+ClientArea AreaOf(HWND window) {
+    ClientArea area;
+    RECT r{0, 0, 0, 0};
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    area.origin = POINT{r.left, r.top};
+    area.physical = area.logical = SIZE{r.right - r.left, r.bottom - r.top};
+    DpiContext own = g_windowDpi && g_setThreadDpi ? g_setThreadDpi(g_windowDpi(window)) : nullptr;
+    if (own) {
+        if (GetClientRect(window, &r))
+            area.logical = SIZE{r.right, r.bottom};
+        g_setThreadDpi(own);
+    }
+    return area;
+}
+
+void LearnArea() {
+    g_filter.Moved(AreaOf(g_game));
     ShowView();
 }
 
 void CALLBACK MoveProc(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
     if (window == g_game && object == OBJID_WINDOW && child == CHILDID_SELF)
-        LearnOrigin();
+        LearnArea();
 }
 
-// The class is looked up only when the foreground window changes. A click that activates another window
-// was seen before the change reaches this thread, so it still counts for the window it was made in.
+// The class is looked up only when the foreground window changes. Keys held meanwhile are forgotten if the
+// system says they are up.
 void LookAtFront() {
     HWND front = GetForegroundWindow();
     if (front == g_front)
@@ -191,16 +265,17 @@ void LookAtFront() {
     if (g_moves)
         UnhookWinEvent(g_moves);
     g_moves = nullptr;
-    POINT origin{0, 0};
+    ClientArea area;
     if (game) {
         // Only the game's own thread's events, so that the rest of the desktop's moves never wake this one.
         DWORD process = 0;
         DWORD thread = GetWindowThreadProcessId(front, &process);
         g_moves = SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr, MoveProc,
                                   process, thread, WINEVENT_OUTOFCONTEXT);
-        origin = ClientOrigin(front);
+        area = AreaOf(front);
     }
-    g_filter.Front(game, origin);
+    g_filter.Front(game, area);
+    g_filter.ForgetReleased(IsDown);
     ShowView();
 }
 
@@ -225,17 +300,19 @@ void Swap(HHOOK& slot, int id) {
     }
 }
 
-void Replace(Hooks& hooks) {
-    Swap(hooks.keyboard, WH_KEYBOARD_LL);
-    Swap(hooks.mouse, WH_MOUSE_LL);
-    g_seen = GetTickCount();
+void Replace(Hooks& hooks, bool keyboard, bool mouse) {
+    if (keyboard)
+        Swap(hooks.keyboard, WH_KEYBOARD_LL);
+    if (mouse)
+        Swap(hooks.mouse, WH_MOUSE_LL);
+    g_keySeen = g_mouseSeen = GetTickCount();
     ShowHooks(hooks);
 }
 
-void Reinstall(Hooks& hooks) {
-    Replace(hooks);
+void Reinstall(Hooks& hooks, bool keyboard, bool mouse) {
+    Replace(hooks, keyboard, mouse);
     // Releases may have passed unseen while a hook was gone.
-    g_filter.Forget();
+    g_filter.ForgetReleased(IsDown);
     // Counted last, so a reader who sees the count knows the swap is over.
     g_reinstalls.fetch_add(1, std::memory_order_release);
 }
@@ -249,14 +326,37 @@ void RemoveHooks(Hooks& hooks) {
     ShowHooks(hooks);
 }
 
-// Runs every kCheckMs. The system sends no moves of the game's window on some systems (Wine), so its origin
-// is also read again here while it is in front.
+bool Unseen(DWORD input, DWORD seen) { return static_cast<int32_t>(input - seen) > kUnseenMs; }
+
+// Runs every kCheckMs while input comes, every kIdleCheckMs between. The system's last input time tells of input
+// that neither hook saw; it cannot tell a key from a move, so a hook lost beside one that still sees input shows
+// otherwise: a key held down that the keyboard hook never saw go down while it saw nothing, or a cursor that moved
+// while the mouse hook saw nothing, at two checks in a row (a program may set the cursor once). The system sends no
+// moves of the game's window on some systems (Wine), so its client area is also read again here while it is in
+// front.
 void Check(Hooks& hooks) {
+    DWORD now = GetTickCount();
     LASTINPUTINFO last{sizeof last, 0};
-    if (GetLastInputInfo(&last) && static_cast<int32_t>(last.dwTime - g_seen) > kUnseenMs)
-        Reinstall(hooks);
+    bool known = GetLastInputInfo(&last) != 0;
+    POINT cursor = g_cursor;
+    GetPhysicalCursorPos(&cursor);
+    bool unseen = known && Unseen(last.dwTime, g_keySeen) && Unseen(last.dwTime, g_mouseSeen);
+    g_filter.ForgetReleased(IsDown);
+    bool keyMissed = Unseen(now, g_keySeen) && g_filter.MissedPress(IsDown);
+    bool moved = (cursor.x != g_cursor.x || cursor.y != g_cursor.y) &&
+                 static_cast<int32_t>(g_mouseSeen - g_checked) <= 0;
+    bool moveMissed = moved && g_moved;
+    g_moved = moved;
+    if (unseen || keyMissed || moveMissed) {
+        Reinstall(hooks, unseen || keyMissed, unseen || moveMissed);
+    } else if (g_checkingFast && (!known || last.dwTime == g_checkedInput)) {
+        CheckEvery(kIdleCheckMs, false);
+    }
+    g_checked = now;
+    g_checkedInput = last.dwTime;
+    g_cursor = cursor;
     if (g_game)
-        LearnOrigin();
+        LearnArea();
 }
 
 struct Start {
@@ -271,21 +371,26 @@ DWORD WINAPI HookThread(void* param) {
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
     // The callbacks run on this thread; let them in ahead of the program's own work.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+    BePerMonitorAware();
     g_filter = InputFilter{};
     g_front = g_game = nullptr;
     g_moves = nullptr;
+    g_timer = 0;
+    g_checkingFast = false;
+    g_moved = false;
+    GetPhysicalCursorPos(&g_cursor);
     // Listening starts before the first look, so no change falls between. Wine sends no foreground events,
     // but a focus event with every change of the foreground.
     g_listening[0] = ListenForFront(EVENT_SYSTEM_FOREGROUND);
     g_listening[1] = ListenForFront(EVENT_OBJECT_FOCUS);
     LookAtFront();
     Hooks hooks{};
-    Replace(hooks);
+    Replace(hooks, true, true);
+    g_checked = GetTickCount();
     bool hooked = hooks.keyboard && hooks.mouse && (g_listening[0] || g_listening[1]);
-    UINT_PTR timer = hooked ? SetTimer(nullptr, 0, kCheckMs, nullptr) : 0;
-    start->ok = timer != 0;
+    start->ok = hooked;
     SetEvent(start->ready);  // start is gone after this
-    if (timer) {
+    if (hooked) {
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
             if (msg.hwnd)
                 continue;  // no window here; the window events' callbacks run inside GetMessage
@@ -294,8 +399,9 @@ DWORD WINAPI HookThread(void* param) {
             else
                 TestRequest(msg, hooks);
         }
-        KillTimer(nullptr, timer);
     }
+    if (g_timer)
+        KillTimer(nullptr, g_timer);
     RemoveHooks(hooks);
     HWINEVENTHOOK events[] = {g_listening[0], g_listening[1], g_moves};
     for (HWINEVENTHOOK event : events)
@@ -375,6 +481,7 @@ extern "C" RAVIK_API void RavikGetStats(RavikStats* stats) {
     stats->gameInFront = g_testGameInFront;
     stats->originX = g_testOriginX;
     stats->originY = g_testOriginY;
+    stats->checking = g_testChecking;
     uint32_t events = g_events.load(std::memory_order_acquire);
     uint32_t count = events < kSamples ? events : kSamples;
     stats->events = events;
@@ -390,6 +497,8 @@ extern "C" RAVIK_API void RavikTestDropHooks() {
     UnhookWindowsHookEx(g_testKeyboard.load());
     UnhookWindowsHookEx(g_testMouse.load());
 }
+
+extern "C" RAVIK_API void RavikTestDropKeyboardHook() { UnhookWindowsHookEx(g_testKeyboard.load()); }
 
 extern "C" RAVIK_API BOOL RavikTestReinstall() {
     return g_thread && PostThreadMessageA(g_threadId, kTestReinstall, 0, 0);

@@ -13,6 +13,7 @@ struct RavikStats {
     DWORD gameInFront;  // 1 while the hook thread knows the game's window to be in front
     LONG originX;       // the game's client origin on the screen, as the hook thread knows it
     LONG originY;
+    DWORD checking;     // 1 while the check runs every 3 s: from input until a pass finds none came
     DWORD events;     // callback runs that handled an event
     DWORD costCount;  // valid entries in cost, oldest first
     DWORD cost[RAVIK_COST_SAMPLES];  // QueryPerformanceCounter ticks spent per event, the latest ones
@@ -22,6 +23,8 @@ struct RavikStats {
 extern "C" RAVIK_API void RavikGetStats(RavikStats* stats);
 // Removes both hooks without telling the hook thread, as the system does with a callback that ran too long.
 extern "C" RAVIK_API void RavikTestDropHooks();
+// The same for the keyboard hook alone.
+extern "C" RAVIK_API void RavikTestDropKeyboardHook();
 // Asks the hook thread to put in fresh hooks now; returns at once. The reinstall count shows when it has.
 extern "C" RAVIK_API BOOL RavikTestReinstall();
 // Asks the hook thread to stop listening for changes of the foreground, as on a system that tells of none;

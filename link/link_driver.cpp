@@ -10,6 +10,19 @@ constexpr uint32_t kSearchStep = 250;
 constexpr uint32_t kSettle = 2000;
 constexpr uint32_t kRetryPause = 2000;
 
+// Says why the open failed, when the reason is one the player can mend, once for each game window (a
+// restarted game is a new process): the attempts every 2 s would otherwise repeat it.
+void ExplainFailedOpen(HWND game, DWORD processId, DWORD error) {
+    static HWND explainedWindow = nullptr;
+    static DWORD explainedProcess = 0;
+    // A program that is not elevated cannot open one that is.
+    if (error != ERROR_ACCESS_DENIED || (game == explainedWindow && processId == explainedProcess))
+        return;
+    explainedWindow = game;
+    explainedProcess = processId;
+    LogLine("BW runs as administrator: start Cadro the same way");
+}
+
 // Waits ms in steps of kSearchStep, keeping the window alive; false as soon as the user quits.
 bool PauseResponsive(uint32_t ms) {
     for (uint32_t waited = 0; waited < ms; waited += kSearchStep) {
@@ -44,9 +57,11 @@ HANDLE OpenGame(HWND* window) {
         if (waited && !PauseResponsive(kSettle))
             return nullptr;
         DWORD processId = os.WindowProcessId(game);
-        HANDLE process = processId ? os.OpenGameProcess(processId) : nullptr;
+        DWORD error = 0;
+        HANDLE process = processId ? os.OpenGameProcess(processId, &error) : nullptr;
         if (!process) {
             LogLine("Can't link to BW");
+            ExplainFailedOpen(game, processId, error);
             // Retrying at once would spin and flood the log while the open keeps failing.
             PauseResponsive(kRetryPause);
             return nullptr;

@@ -31,8 +31,9 @@ public:
     virtual HWND FindGameWindow() = 0;
     // The id of the process that owns the window; 0 when the window is gone or the call fails.
     virtual DWORD WindowProcessId(HWND window) = 0;
-    // Opens the game process for waiting, reading and writing; null on failure.
-    virtual HANDLE OpenGameProcess(DWORD processId) = 0;
+    // Opens the game process for waiting, reading and writing; null on failure, with the system's error
+    // code (GetLastError) in error.
+    virtual HANDLE OpenGameProcess(DWORD processId, DWORD* error) = 0;
     virtual void CloseProcess(HANDLE process) = 0;
     // Installs (true, target) or removes (false, null) the input hook.
     virtual void SetInputHook(bool install, HWND target) = 0;
@@ -44,12 +45,22 @@ public:
     // True while the overlay shows no line: before the first draw, after a clear, once made anew, and once
     // the system asked for it to be painted again (a display-mode change, a repaint).
     virtual bool OverlayBlank() = 0;
-    // Puts the overlay back above a visible window that came over its lines, a few times a second at
-    // most, activating nothing; nothing while it shows no line.
+    // Keeps the overlay with the game given to PlaceOverlayOver: moves it to the game's monitor when the
+    // game went to another one, and while the game is in front puts it back above a visible window that
+    // came over its lines, a few times a second at most, activating nothing; nothing while it shows no line.
     virtual void KeepOverlayOnTop() = 0;
     // The overlay goes to the top left of the monitor that window is on (the primary monitor for null, or
     // when that cannot be told).
     virtual void PlaceOverlayOver(HWND game) = 0;
+    // The window in front, which takes the player's input (GetForegroundWindow); null when none is.
+    virtual HWND ForegroundWindow() = 0;
+    // The window's rectangle in virtual-screen coordinates (GetWindowRect); false when it is gone.
+    virtual bool WindowRect(HWND window, RECT* rect) = 0;
+    // The monitor that holds the largest part of the window, or of where a minimised one comes back
+    // (MonitorFromWindow); the primary one for null or a window that is gone.
+    virtual HMONITOR WindowMonitor(HWND window) = 0;
+    // The top left of the monitor in virtual-screen coordinates; (0, 0) when it cannot be told.
+    virtual POINT MonitorOrigin(HMONITOR monitor) = 0;
     // Plays a .wav file synchronously (SND_FILENAME | SND_NOWAIT | SND_NOSTOP); nothing for "".
     virtual void PlaySoundFile(const char* path) = 0;
     // Asks the shell to open a file with the user's program for its kind (ShellExecuteEx "open"); true when

@@ -46,8 +46,11 @@ public:
         return processId;
     }
 
-    HANDLE OpenGameProcess(DWORD processId) override {
-        return ::OpenProcess(SYNCHRONIZE | PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    HANDLE OpenGameProcess(DWORD processId, DWORD* error) override {
+        HANDLE process =
+            ::OpenProcess(SYNCHRONIZE | PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+        *error = process ? 0 : ::GetLastError();
+        return process;
     }
 
     void CloseProcess(HANDLE process) override {
@@ -60,8 +63,22 @@ public:
     void DrawOverlay(const char* text, int rowOffset) override { DrawOverlayText(text, rowOffset); }
     void ClearOverlay() override { ClearOverlaySurface(); }
     bool OverlayBlank() override { return OverlaySurfaceBlank(); }
-    void KeepOverlayOnTop() override { RaiseOverlaySurface(::GetTickCount()); }
+    void KeepOverlayOnTop() override { KeepOverlayWithGame(::GetTickCount()); }
     void PlaceOverlayOver(HWND game) override { ::PlaceOverlayOver(game); }
+    HWND ForegroundWindow() override { return ::GetForegroundWindow(); }
+    bool WindowRect(HWND window, RECT* rect) override { return window && ::GetWindowRect(window, rect); }
+    HMONITOR WindowMonitor(HWND window) override {
+        HMONITOR monitor = window ? ::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY) : nullptr;
+        // The primary monitor is the one whose top left is the origin.
+        return monitor ? monitor : ::MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    }
+    POINT MonitorOrigin(HMONITOR monitor) override {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (!monitor || !::GetMonitorInfoA(monitor, &info))
+            return {0, 0};
+        return {info.rcMonitor.left, info.rcMonitor.top};
+    }
 
     void PlaySoundFile(const char* path) override {
         // The system cannot take a longer file name; such a path plays nothing rather than something cut.

@@ -6,29 +6,35 @@
 
 namespace {
 
-// A text probe: the NUL-terminated text within the bytes read, never longer than the probe.
-CString ReadProbeText(HANDLE process, uint32_t heldAddress, uint32_t size) {
-    char buffer[kEchoSize];
-    ReadGame(process, heldAddress, buffer, size);
-    return CString(buffer, static_cast<int>(strnlen(buffer, size)));
+// A text probe read into a buffer of the stack: the NUL-terminated text within the bytes read, never
+// longer than the probe. Between games this runs twice a second, so nothing here takes the heap.
+using ProbeText = char[kEchoSize + 1];
+
+const char* ReadProbeText(HANDLE process, uint32_t heldAddress, uint32_t size, ProbeText& text) {
+    ReadGame(process, heldAddress, text, size);
+    text[size] = '\0';
+    return text;
 }
 
-// Reads a slot; a non-empty text is captured into member and counts.
+// Reads a slot; a non-empty text is captured into member and counts. The member is assigned only when
+// the text differs, so an unchanged slot costs no allocation.
 int CaptureSlot(HANDLE process, uint32_t heldAddress, CString& member) {
-    CString text = ReadProbeText(process, heldAddress, kSlotSize);
-    if (text.IsEmpty())
+    ProbeText buffer;
+    const char* text = ReadProbeText(process, heldAddress, kSlotSize, buffer);
+    if (!text[0])
         return 0;
-    member = text;
+    if (member != text)
+        member = text;
     return 1;
 }
 
 int EchoMatches(HANDLE process, uint32_t heldAddress, const CString& slot) {
-    CString echo = ReadProbeText(process, heldAddress, kEchoSize);
-    return !echo.IsEmpty() && echo == slot ? 1 : 0;
+    ProbeText buffer;
+    const char* echo = ReadProbeText(process, heldAddress, kEchoSize, buffer);
+    return echo[0] && slot == echo ? 1 : 0;
 }
 
 }  // namespace
-
 bool CMeterDlg::IsGameStarted(HANDLE process) {
     // Slot A is captured once and counts for the rest of the program's life.
     int count = m_strSlotA.IsEmpty() ? CaptureSlot(process, kSlotA, m_strSlotA) : 1;

@@ -26,6 +26,12 @@ void Count(const ActionInput& action) {
 
 }  // namespace
 
+uint32_t g_nActions = 0;
+uint32_t g_aStamps[kStampCount] = {};
+uint32_t g_iNewest = kEmpty;
+uint32_t g_iOldest = kEmpty;
+uint32_t g_nRecent = 0;
+
 void ResetActionRing() {
     std::memset(g_aStamps, 0, sizeof g_aStamps);
     g_iNewest = kEmpty;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 #include "measure/measure.h"
 
 class GameRecorder {

@@ -1,7 +1,21 @@
-// Action capture and the measurement's arithmetic.
+// Action capture, the ring of recent actions and the measurement's arithmetic.
+// One thread only: the ring and the banner change in message handlers dispatched between two passes of the
+// link's loops, so nothing is locked.
 #pragma once
 
 #include <cstdint>
+
+constexpr int kStampCount = 100;
+
+// The game's action count, and the ring of its recent action times.
+extern uint32_t g_nActions;
+extern uint32_t g_aStamps[kStampCount];
+extern uint32_t g_iNewest;
+extern uint32_t g_iOldest;
+extern uint32_t g_nRecent;
+// A line the overlay shows for the next g_nBannerTicks ticks in place of the APM.
+extern int g_nBannerTicks;
+extern char g_szBanner[128];
 
 // Records one action: the game's count and the ring of recent action times (at most 100 stamps, none
 // more than 5000 ms older than the newest at the moment it was recorded).

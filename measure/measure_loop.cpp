@@ -7,15 +7,14 @@
 
 #include "app/meter_dlg.h"
 #include "app/program_path.h"
-#include "history/program_history.h"
 #include "link/link.h"
 #include "link/os.h"
 #include "measure/effective_apm.h"
 #include "measure/game_recorder.h"
+#include "measure/game_sink.h"
 #include "measure/measure.h"
 #include "measure/overlay_painter.h"
 #include "measure/recovery_cue.h"
-#include "report/report_file.h"
 #include "util/local_time.h"
 
 namespace {
@@ -41,7 +40,18 @@ struct GameState {
     RecoveryCue backCue;
 };
 
+GameSink* g_sink = nullptr;
+
 }  // namespace
+
+int g_nBannerTicks = 0;
+char g_szBanner[128] = {};
+
+GameSink* SetGameSink(GameSink* sink) {
+    GameSink* previous = g_sink;
+    g_sink = sink;
+    return previous;
+}
 
 // The work of one tick at now, elapsed ms into the game.
 static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed) {
@@ -119,20 +129,11 @@ static GameEnd HowGameEnded(uint32_t alive) {
     return g_bStop ? GameEnd::kStopKey : GameEnd::kGameOver;
 }
 
-// Writes the game the recorder finished (if any) after those still waiting, and the report follows; when
-// that fails, one line says why after the summary, and the games wait for the next save.
-static void SaveFinishedGame(GameRecorder& recorder) {
-    GameRecord record;
-    std::vector<Sample> samples;
-    if (!recorder.Take(&record, &samples))
-        return;
-    uint32_t error = ProgramHistory().Save(std::move(record), std::move(samples));
-    if (error == 0) {
-        WriteProgramReport();
-        return;
-    }
-    std::string line = "Game not saved: " + SaveFailure(error) + "; kept to retry";
-    LogLine(line.c_str());
+// Hands the game the recorder finished (if any) to the sink.
+static void HandOverFinishedGame(GameRecorder& recorder) {
+    FinishedGame game;
+    if (g_sink && recorder.Take(&game.record, &game.samples))
+        g_sink->Keep(std::move(game));
 }
 
 static GameSummary LogSummary(const GameState& game) {
@@ -203,6 +204,6 @@ bool CMeterDlg::MeasureGame(HANDLE process) {
     }
     ClearGameMarks(process);
     os.ClearOverlay();
-    SaveFinishedGame(game.history);
+    HandOverFinishedGame(game.history);
     return alive != 0;
 }

@@ -3,10 +3,9 @@
 #include <cstring>
 #include <map>
 #include <optional>
-#include <vector>
 
 #include "app/meter_dlg.h"
-#include "measure/overlay_place.h"
+#include "link/os.h"
 
 namespace {
 
@@ -19,6 +18,8 @@ bool g_surfaceBlank = true;
 std::map<int, RECT> g_cells;  // by row offset, in the surface's coordinates; empty for a row showing nothing
 POINT g_origin{};
 HWND g_game = nullptr;
+HMONITOR g_monitor = nullptr;  // the game's, when the surface was last placed
+RECT g_gameRect{};             // the game's window when its monitor was last asked for on a tick
 std::optional<uint32_t> g_lastRaise;
 
 HGDIOBJ SelectOverlayFont(HDC dc) {
@@ -52,26 +53,15 @@ void MakeBlank() {
     g_surfaceBlank = true;
 }
 
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (::GetMonitorInfoA(monitor, &info))
-        reinterpret_cast<std::vector<MonitorArea>*>(list)->push_back(
-            {info.rcMonitor, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
-    return TRUE;
-}
-
-POINT GameMonitorOrigin() {
-    std::vector<MonitorArea> monitors;
-    ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    RECT game;
-    // A minimised window sits far off every screen: where it will come back is not known.
-    bool known = g_game && ::IsWindow(g_game) && !::IsIconic(g_game) && ::GetWindowRect(g_game, &game);
-    return OverlayOrigin(known ? &game : nullptr, monitors);
+// The top left of the game's monitor, which it notes.
+POINT GameOrigin() {
+    Os& os = TheOs();
+    g_monitor = os.WindowMonitor(g_game);
+    return os.MonitorOrigin(g_monitor);
 }
 
 void Place() {
-    POINT origin = GameMonitorOrigin();
+    POINT origin = GameOrigin();
     if (origin.x == g_origin.x && origin.y == g_origin.y)
         return;
     g_origin = origin;
@@ -114,7 +104,7 @@ HWND Surface() {
     g_cells.clear();
     g_surfaceBlank = true;
     g_lastRaise.reset();
-    g_origin = GameMonitorOrigin();
+    g_origin = GameOrigin();
     g_surface = ::CreateWindowExA(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOPMOST | WS_EX_TOOLWINDOW |
                                       WS_EX_NOACTIVATE,
                                   kSurfaceClass, "", WS_POPUP, g_origin.x, g_origin.y, kOverlayWidth,
@@ -231,14 +221,32 @@ bool RaiseOverlaySurface(uint32_t now) {
     // The usual tick finds nothing above and costs one question to the window manager.
     if (!Covered())
         return false;
+    // While the player is in another program, that program's top-most windows keep the top.
+    if (!g_game || TheOs().ForegroundWindow() != g_game)
+        return false;
     ::SetWindowPos(g_surface, HWND_TOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
     g_lastRaise = now;
     return true;
 }
 
+bool KeepOverlayWithGame(uint32_t now) {
+    if (!g_surface || g_surfaceBlank)
+        return false;
+    // The monitor is an expensive question under Wine; a window that has not moved is on the same one.
+    Os& os = TheOs();
+    RECT game;
+    if (os.WindowRect(g_game, &game) && !::EqualRect(&game, &g_gameRect)) {
+        g_gameRect = game;
+        if (os.WindowMonitor(g_game) != g_monitor)
+            Place();
+    }
+    return RaiseOverlaySurface(now);
+}
+
 void PlaceOverlayOver(HWND game) {
     g_game = game;
+    g_gameRect = {};
     if (g_surface && ::IsWindow(g_surface))
         Place();
 }

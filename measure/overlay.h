@@ -38,10 +38,13 @@ void ClearOverlaySurface();
 bool OverlaySurfaceBlank();
 // Puts a surface that shows lines back at the top of the top-most windows when a visible window over its
 // cells came above it (a full-screen game raising itself), at most once in kOverlayRaiseGap ms by the
-// clock now; never activates it. True when it raised it.
+// clock now, and only while the game is the window in front; never activates it. True when it raised it.
 bool RaiseOverlaySurface(uint32_t now);
-// The window whose monitor the overlay goes on (null: the primary monitor); the surface moves there now
-// when it exists, and again each time it starts showing lines.
+// A showing surface's tick: it follows the game to another monitor, then is raised as above.
+bool KeepOverlayWithGame(uint32_t now);
+// The window whose monitor the overlay goes on and which must be in front for a raise (null: the primary
+// monitor, no raise); the surface moves there now when it exists, again each time it starts showing lines
+// and when a tick finds the game on another monitor.
 void PlaceOverlayOver(HWND game);
 // Destroys the surface (it is created again by the next draw).
 void DestroyOverlaySurface();

@@ -49,8 +49,9 @@ std::vector<Played> ByText(const std::vector<GameRecord>& games, const TextColum
 }
 
 std::string Named(const Played& p) {
-    return "<strong>" + Escaped(p.text, kTextChars) + "</strong> (" + MeanText(p.apm) +
-           " APM over " + Games(p.apm.count) + ")";
+    std::string named = "<strong>";
+    AppendIsolated(named, p.text, kTextChars);
+    return named + "</strong> (" + MeanText(p.apm) + " APM over " + Games(p.apm.count) + ")";
 }
 
 void AppendAnswer(std::string& out, const TextColumn& column, const std::vector<Played>& played) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 
 struct TextColumn {
     const char* name;     // "Map"

@@ -23,6 +23,18 @@ size_t SequenceLength(std::string_view text, size_t i) {
     return length;
 }
 
+// C1 controls and the marks, embeddings, overrides and isolates that set the direction of text: from a
+// game's text they could reorder the page's sentences around it.
+bool IsControl(std::string_view text, size_t i, size_t length) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    if (length == 2)
+        return (byte(0) == 0xC2 && byte(1) < 0xA0) || (byte(0) == 0xD8 && byte(1) == 0x9C);  // U+061C
+    if (length != 3 || byte(0) != 0xE2)
+        return false;
+    return (byte(1) == 0x80 && (byte(2) == 0x8E || byte(2) == 0x8F || (byte(2) >= 0xAA && byte(2) <= 0xAE))) ||
+           (byte(1) == 0x81 && byte(2) >= 0xA6 && byte(2) <= 0xA9);
+}
+
 }  // namespace
 
 void AppendEscaped(std::string& out, std::string_view text, size_t maxChars) {
@@ -40,7 +52,10 @@ void AppendEscaped(std::string& out, std::string_view text, size_t maxChars) {
             continue;
         }
         if (length > 1) {
-            out.append(text.data() + i, length);
+            if (IsControl(text, i, length))
+                out += kReplacement;
+            else
+                out.append(text.data() + i, length);
             i += length;
             continue;
         }
@@ -64,4 +79,10 @@ std::string Escaped(std::string_view text, size_t maxChars) {
     std::string out;
     AppendEscaped(out, text, maxChars);
     return out;
+}
+
+void AppendIsolated(std::string& out, std::string_view text, size_t maxChars) {
+    out += "<bdi>";
+    AppendEscaped(out, text, maxChars);
+    out += "</bdi>";
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 
 // samples as PlausibleSamples leaves them, at least one; number is the game's place in the history.
 void AppendGameChart(std::string& out, const GameRecord& game, size_t number, const std::vector<Sample>& samples);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 
 constexpr int32_t kMaxApm = 10000;
 constexpr uint32_t kLongestGame = 12 * 3600;  // seconds; a longer "game" is a broken record

@@ -34,17 +34,26 @@ private:
     int64_t from_, to_;
 };
 
-// The newest games whose start can be read, in time order.
-std::vector<Timed> TimedGames(const std::vector<GameRecord>& games) {
-    std::vector<Timed> timed;
-    for (size_t i = games.size(); i-- > 0 && timed.size() < kTrendGames;) {
+// The games whose start can be read, in time order; of those, the newest (in the history's order) are drawn.
+struct Dated {
+    std::vector<Timed> all;
+    std::vector<Timed> drawn;
+};
+
+Dated DatedGames(const std::vector<GameRecord>& games) {
+    Dated dated;
+    dated.all.reserve(games.size());
+    for (size_t i = 0; i < games.size(); ++i) {
         int64_t seconds;
         if (StartSeconds(games[i].started, &seconds))
-            timed.push_back({i, seconds});
+            dated.all.push_back({i, seconds});
     }
-    std::reverse(timed.begin(), timed.end());
-    std::stable_sort(timed.begin(), timed.end(), [](const Timed& a, const Timed& b) { return a.seconds < b.seconds; });
-    return timed;
+    auto earlier = [](const Timed& a, const Timed& b) { return a.seconds < b.seconds; };
+    dated.drawn.assign(dated.all.end() - static_cast<ptrdiff_t>(std::min(dated.all.size(), kTrendGames)),
+                       dated.all.end());
+    std::stable_sort(dated.all.begin(), dated.all.end(), earlier);
+    std::stable_sort(dated.drawn.begin(), dated.drawn.end(), earlier);
+    return dated;
 }
 
 std::map<int64_t, Week> Weeks(const std::vector<GameRecord>& games, const std::vector<Timed>& timed) {
@@ -120,6 +129,10 @@ void AppendChart(std::string& out, const std::vector<GameRecord>& games, const s
         int32_t& top = IsShortGame(g) ? highestShort : highest;
         top = std::max(top, g.apm);
     }
+    // The weeks under the drawn points, each the average of the whole week's games, drawn ones or not.
+    auto firstWeek = weeks.lower_bound(span.from() / kDaySeconds), endWeek = weeks.lower_bound(span.to() / kDaySeconds);
+    for (auto w = firstWeek; w != endWeek; ++w)
+        highest = std::max(highest, static_cast<int32_t>(std::ceil(w->second.apm.Value())));
     if (highest == 0)
         highest = highestShort;
     ChartFrame frame(highest);
@@ -129,7 +142,8 @@ void AppendChart(std::string& out, const std::vector<GameRecord>& games, const s
     OpenChart(out, "progress-chart", "APM of each game by date, with the weekly average", attributes);
     AppendApmGrid(out, frame);
     std::string path;
-    for (const auto& [monday, week] : weeks) {
+    for (auto w = firstWeek; w != endWeek; ++w) {
+        const auto& [monday, week] = *w;
         if (week.apm.count == 0)
             continue;
         int y = frame.Y(week.apm.Value());
@@ -161,32 +175,70 @@ void AppendChart(std::string& out, const std::vector<GameRecord>& games, const s
     out += "</svg>\n";
 }
 
-// The last four weeks up to the newest game's against the four before them.
-void AppendAnswer(std::string& out, const std::map<int64_t, Week>& weeks) {
-    int64_t newest = weeks.rbegin()->first;
+// One answer to "am I getting faster?": the recent games' average against that of the games before them.
+struct Comparison {
+    const char* id;
+    std::string recentName, beforeName;  // each with its preposition, the first capitalised
     Mean recent, before;
+
+    bool Compared() const { return recent.count > 0 && before.count > 0; }
+    long Change() const { return std::lround(recent.Value()) - std::lround(before.Value()); }
+};
+
+// The last four weeks up to the newest game's against the four before them.
+Comparison WeeksCompared(const std::map<int64_t, Week>& weeks) {
+    Comparison c{"progress-answer", "In the 4 weeks up to your newest game", "in the 4 weeks before", {}, {}};
+    int64_t newest = weeks.rbegin()->first;
     for (const auto& [monday, week] : weeks) {
         if (monday > newest - 7 * kCompareWeeks)
-            recent.Add(week.apm);
+            c.recent.Add(week.apm);
         else if (monday > newest - 14 * kCompareWeeks)
-            before.Add(week.apm);
+            c.before.Add(week.apm);
     }
-    out += "<p class=\"answer\" id=\"progress-answer\"";
-    if (recent.count == 0) {
-        out += ">No game of 3 minutes or more in the 4 weeks up to your newest game.</p>\n";
+    return c;
+}
+
+// The summary's last games against those before them.
+Comparison GamesCompared(const Summary& summary) {
+    Comparison c{"progress-games", "Your last games of 3 minutes or more", "the games before them", {}, {}};
+    c.recent.Add(summary.last, summary.lastCount);
+    c.before.Add(summary.before, summary.beforeCount);
+    return c;
+}
+
+// Each answer says how many games stand behind it, so that two answers from different games can be told apart.
+void AppendAnswer(std::string& out, const Comparison& c) {
+    out += "<p class=\"answer\" id=\"";
+    out += c.id;
+    out += '"';
+    AppendAttr(out, "data-games", static_cast<int64_t>(c.recent.count));
+    AppendAttr(out, "data-before-games", static_cast<int64_t>(c.before.count));
+    if (c.Compared())
+        AppendAttr(out, "data-change", c.Change());
+    out += ">" + c.recentName + ": <strong>" + Rounded(c.recent.Value()) + " APM</strong> over " +
+           Games(c.recent.count) + "; ";
+    if (!c.Compared()) {
+        out += "nothing before to compare with.</p>\n";
         return;
     }
-    long now = std::lround(recent.Value());
-    if (before.count == 0) {
-        out += ">In the 4 weeks up to your newest game: <strong>" + std::to_string(now) + " APM</strong> over " +
-               Games(recent.count) + "; no games in the 4 weeks before to compare with.</p>\n";
+    long change = c.Change();
+    out += c.beforeName + ": " + Rounded(c.before.Value()) + " APM over " + Games(c.before.count) + " (" +
+           Signed(change) + (change > 0 ? ", faster" : change < 0 ? ", slower" : ", the same") + ").</p>\n";
+}
+
+// The weeks' answer after the games', with a word when the two disagree.
+void AppendWeeksAnswer(std::string& out, const Comparison& weeks, const Comparison& games) {
+    if (weeks.recent.count == 0) {
+        out += "<p class=\"answer\" id=\"progress-answer\" data-games=\"0\">No game of 3 minutes or more in the 4 "
+               "weeks up to your newest game.</p>\n";
         return;
     }
-    long then = std::lround(before.Value());
-    AppendAttr(out, "data-change", now - then);
-    out += ">In the 4 weeks up to your newest game: <strong>" + std::to_string(now) + " APM</strong> over " +
-           Games(recent.count) + "; in the 4 weeks before: " + std::to_string(then) + " APM over " + Games(before.count) + " (" +
-           Signed(now - then) + (now > then ? ", faster" : now < then ? ", slower" : ", the same") + ").</p>\n";
+    AppendAnswer(out, weeks);
+    if (games.Compared() && weeks.Compared() && games.Change() * weeks.Change() < 0) {
+        out += "<p class=\"legend\" id=\"progress-differ\">The two answers rest on different games: the first on " +
+               Games(games.recent.count + games.before.count) + ", the second on " +
+               Games(weeks.recent.count + weeks.before.count) + " over 8 weeks.</p>\n";
+    }
 }
 
 void AppendWeekTable(std::string& out, const std::map<int64_t, Week>& weeks) {
@@ -210,18 +262,21 @@ void AppendWeekTable(std::string& out, const std::map<int64_t, Week>& weeks) {
 
 void AppendProgress(std::string& out, const std::vector<GameRecord>& games, const Summary& summary) {
     out += "<section id=\"progress\">\n<h2>Am I getting faster?</h2>\n";
-    std::vector<Timed> timed = TimedGames(games);
-    if (timed.empty()) {
+    Comparison lastGames = GamesCompared(summary);
+    if (lastGames.recent.count > 0)
+        AppendAnswer(out, lastGames);
+    Dated dated = DatedGames(games);
+    if (dated.all.empty()) {
         out += "<p class=\"none\">The dates of these games cannot be read.</p>\n</section>\n";
         return;
     }
-    std::map<int64_t, Week> weeks = Weeks(games, timed);
-    AppendAnswer(out, weeks);
-    AppendChart(out, games, timed, weeks, summary);
+    std::map<int64_t, Week> weeks = Weeks(games, dated.all);
+    AppendWeeksAnswer(out, WeeksCompared(weeks), lastGames);
+    AppendChart(out, games, dated.drawn, weeks, summary);
     out += "<p class=\"legend\"><span class=\"dot\"></span>a game's APM<span class=\"dot short\"></span>a short game "
            "(under 3 minutes), left out of averages and bests<span class=\"key week\"></span>the week's average"
            "<span class=\"key ten\"></span>the best 10 games in a row; the ring marks the best game. The newest " +
-           Games(timed.size()) + " with a date.</p>\n";
+           Games(dated.drawn.size()) + " with a date are drawn; the weeks hold every game.</p>\n";
     AppendWeekTable(out, weeks);
     out += "</section>\n";
 }

@@ -1,12 +1,13 @@
-// "Am I getting faster?": each game's APM over calendar time with the average of each week and the
-// bests marked, the last four weeks against the four before, and the weeks as a table.
+// "Am I getting faster?": the last 10 games against the 10 before and the last four weeks against the four
+// before, each with the games behind it; each game's APM over calendar time with the average of each week
+// and the bests marked, and the weeks as a table. The weeks hold every game; only the points drawn are capped.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 #include "report/report_stats.h"
 
 constexpr size_t kTrendGames = 1000;  // the newest, drawn as points

@@ -53,7 +53,12 @@ constexpr char kTerms[] =
     "<dt>Alert limit, below the limit</dt><dd>The short-term APM under which the warning and the sound come "
     "(0 turns them off); the time below it is counted after the warm-up, and an alert is one sound played.</dd>\n"
     "<dt>Short game</dt><dd>A game under 3 minutes: its APM rests on less than 100 seconds of play, so it is "
-    "shown apart and left out of averages and bests.</dd>\n"
+    "shown apart and left out of every average, best and phase on this page.</dd>\n"
+    "<dt>Which APM each chart shows</dt><dd>By date, the sessions and the maps and game types: each game's APM and "
+    "averages of it. The phases: the APM of each phase of a game, counted as a game's APM is (its actions per "
+    "minute after the warm-up, less the same correction), so a phase compares with a game. Each game's chart: "
+    "its short-term APM with its effective short-term APM under it, and its APM as it stood at each moment after the "
+    "warm-up.</dd>\n"
     "<dt>Effective APM, spam</dt><dd>The APM of the actions that were not spam, over the same time and with the "
     "same correction: a group key tapped a 3rd time within 336 ms of the tap before, a group assigned again with "
     "nothing between, a right click within 420 ms of the one before, and a letter key's 6th and later press in a "
@@ -184,7 +189,7 @@ std::string ReportHtml(const std::vector<GameRecord>& history, const SampleSourc
         for (size_t k = 0; k < timelines.size() && samples; ++k)
             timelines[k] = PlausibleSamples(samples(games[games.size() - 1 - k]));
         AppendProgress(out, games, summary);
-        AppendPhases(out, timelines);
+        AppendPhases(out, games, timelines);
         AppendSessions(out, games);
         AppendByText(out, games);
         AppendSpamAnswer(out, games);

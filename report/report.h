@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 
 constexpr size_t kTableGames = 100;
 constexpr size_t kChartGames = 20;

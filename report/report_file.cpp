@@ -5,16 +5,12 @@
 #include <new>
 
 #include "history/csv.h"
-#include "history/program_history.h"
 #include "report/report.h"
-#include "report/report_path.h"
 #include "util/files.h"
-#include "util/local_time.h"
 
 namespace {
 
 constexpr size_t kMostHistoryBytes = 64u << 20;
-constexpr size_t kMostTimelineBytes = 16u << 20;
 // Decades of games; only the newest are kept, so that a hostile history cannot take all the memory.
 constexpr size_t kMostGames = 50000;
 
@@ -50,22 +46,4 @@ bool WriteReportFile(const std::string& reportPath, const std::string& historyPa
     } catch (const std::bad_alloc&) {
         return false;
     }
-}
-
-bool WriteProgramReport(bool historyOn) {
-    std::string report = ReportPath();
-    if (report.empty() || ProgramHistory().MakeFolder() != 0)
-        return false;
-    if (!WriteReportFile(report, HistoryPath(), TimelineFolder(), DateAndMinute(LocalNow()), historyOn))
-        return false;
-    ProgramHistory().Reported();
-    return true;
-}
-
-bool ProgramReportCurrent(bool historyOn) {
-    std::string report = ReportPath();
-    std::string page;
-    if (report.empty() || ProgramHistory().unreported() || TheFiles().ReadWhole(report, kMaxReportBytes, &page) != 0)
-        return false;
-    return (page.find(kHistoryOffMark) != std::string::npos) == !historyOn;
 }

@@ -61,6 +61,11 @@ Summary Summarise(const std::vector<GameRecord>& games) {
     return s;
 }
 
+double CorrectedApm(double raw) {
+    double percent = raw < 50 ? 0 : raw < 100 ? 4 : raw < 150 ? 6 : 8;
+    return raw * (100 - percent) / 100;
+}
+
 std::string MeanText(const Mean& mean) { return mean.count ? Rounded(mean.Value()) : kNoValue; }
 
 size_t GroupsHolding(const std::vector<Mean>& groups, uint64_t least) {

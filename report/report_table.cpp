@@ -52,8 +52,11 @@ std::string AgainstBefore(const std::vector<GameRecord>& games, size_t i) {
 }  // namespace
 
 std::string StartedText(const GameRecord& game) {
-    if (!IsStartTime(game.started))
-        return Escaped(game.started, 24);
+    if (!IsStartTime(game.started)) {
+        std::string text;
+        AppendIsolated(text, game.started, 24);
+        return text;
+    }
     std::string text = game.started;
     text[10] = ' ';
     return text;
@@ -69,7 +72,7 @@ std::string SlotsText(const GameRecord& game) {
             out += ", ";
         out += column.name;
         out += ": ";
-        AppendEscaped(out, text, kSlotChars);
+        AppendIsolated(out, text, kSlotChars);
     }
     return out;
 }

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 
-// "2026-12-09 04:12:33" from the record's "2026-12-09T04:12:33"; anything else escaped and cut.
+// "2026-12-09 04:12:33" from the record's "2026-12-09T04:12:33"; anything else escaped, cut and isolated.
 std::string StartedText(const GameRecord& game);
-// The texts captured for the game, each named ("Map: Lost Temple"), escaped, cut and joined.
+// The texts captured for the game, each named ("Map: Lost Temple"), escaped, cut, isolated and joined.
 std::string SlotsText(const GameRecord& game);
 
 // Rows of the last (up to) count games, newest first; games are plausible, oldest first.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 #include "report/report_stats.h"
 
 constexpr int64_t kSessionGap = 30 * 60;  // seconds

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "history/record.h"
+#include "record/record.h"
 
 constexpr size_t kSpamGames = 20;  // the recent games the answer is given over
 constexpr size_t kSpamWeeks = 12;  // the newest weeks in its table

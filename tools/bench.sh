@@ -3,15 +3,21 @@
 # Cadro watched beside a baseline for memory, start-up and the input hook, then in-process measures.
 # Prints markdown tables and writes them to out/bench.md.
 # Usage: [CADRO_BENCH_SHOWAPM=0] tools/bench.sh [--quick] [--window S] [--runs N] [--cpu-only] [--parallel]
-#   default:    3 runs of Cadro and of the floor, 10-minute windows in a game and between games (six
-#               sessions of about 20.5 min), then a 10-minute game and 10 short ones watched (about half
-#               an hour): about 2 h 35 min
+#   default:    3 runs, each a session of Cadro and one of the floor, 10-minute windows in a game and
+#               between games (six sessions of about 20.5 min, one after another), then a 10-minute game
+#               and 10 short ones watched (about half an hour): about 2 h 35 min
 #   --quick:    1 run with 60 s windows, then a 2-minute game and 2 short ones: about 11 min
 #   --window S, --runs N: the CPU sessions' window length and number of runs
 #   --cpu-only: the CPU sessions alone
-#   --parallel: the runs side by side, each still Cadro then the floor, so that all of Cadro's sessions
-#               share the machine with each other as all of the floor's do; a run's wall time instead of N
+#   --parallel: the two sessions of a run side by side, so that both share the machine's same period;
+#               the runs still one after another, so a run's wall time is one session's
+#   --help:     this text
+# The runs alternate which side goes first (run 1 Cadro, run 2 the floor, ...); each ratio is taken
+# between the two sessions of one run, and the simulated game's own CPU in each session is the control
+# under the table: the floor's over Cadro's, pair by pair, shows how far the machine drifted within a run.
+# CADRO_BENCH_SHOWAPM=0 measures Cadro with its overlay switched off and has the floor draw no line.
 set -euo pipefail
+self="$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
 cd "$(dirname "$0")/.."
 
 WINDOW=600
@@ -25,7 +31,8 @@ while [ $# -gt 0 ]; do
         --runs) RUNS="$2"; shift ;;
         --cpu-only) CPU_ONLY=1 ;;
         --parallel) PARALLEL=1 ;;
-        *) echo "usage: $0 [--quick] [--window S] [--runs N] [--cpu-only] [--parallel]" >&2; exit 2 ;;
+        --help | -h) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$self"; exit 0 ;;
+        *) echo "usage: $0 [--quick] [--window S] [--runs N] [--cpu-only] [--parallel] [--help]" >&2; exit 2 ;;
     esac
     shift
 done
@@ -39,7 +46,6 @@ cadro_build "$CADRO_ARCH" >&2
 
 trap wine_session_stop EXIT
 wine_session_start
-# CADRO_BENCH_SHOWAPM=0 measures Cadro with its overlay switched off, and the floor drawing no line.
 LINES=1
 if [ -n "${CADRO_BENCH_SHOWAPM:-}" ]; then
     "$CADRO_WINE" reg add 'HKCU\Software\Vorkel\cadro\MAIN' /v showapm /t REG_DWORD /d "$CADRO_BENCH_SHOWAPM" /f \
@@ -55,29 +61,31 @@ status=0
     echo
 } >out/bench.md
 
-# The CPU sessions: each a copy of this booted prefix with its own display and wineserver, Cadro and the
-# floor in turn, so that a drift of the machine over the hours weighs on both alike.
+# The CPU sessions: each a copy of this booted prefix with its own display and wineserver. Each run is a
+# pair, one session of each side, and the side that goes first alternates, so that neither side always
+# has the earlier period (or, side by side, the earlier start).
 results="$(mktemp)"
 export CADRO_PREFIX_TEMPLATE="$WINEPREFIX"
-one_run() {
-    local run="$1" program
-    for program in cadro floor; do
-        echo "bench: CPU run $run of $RUNS, $program, ${WINDOW} s windows" >&2
-        bash tools/in_session.sh python3 tools/bench/cpu_sampler.py --program "$program" --run "$run" \
-            --out "$results" -- "$CADRO_WINE" "$CADRO_BUILD/bin/cpu_session.exe" --program "$program" \
-            --window "$WINDOW" --apm 300 --lines "$LINES" >&2 || echo "run $run: $program failed" >>"$results.failed"
-    done
+one_session() {
+    local run="$1" order="$2" program="$3"
+    echo "bench: CPU run $run of $RUNS, $program (${order} of 2), ${WINDOW} s windows" >&2
+    bash tools/in_session.sh python3 tools/bench/cpu_sampler.py --program "$program" --run "$run" \
+        --order "$order" --out "$results" -- "$CADRO_WINE" "$CADRO_BUILD/bin/cpu_session.exe" \
+        --program "$program" --window "$WINDOW" --apm 300 --lines "$LINES" >&2 ||
+        echo "run $run: $program failed" >>"$results.failed"
 }
-runs=()
 for run in $(seq "$RUNS"); do
+    if [ $((run % 2)) -eq 1 ]; then sides=(cadro floor); else sides=(floor cadro); fi
     if [ -n "${PARALLEL:-}" ]; then
-        one_run "$run" &
-        runs+=($!)
+        one_session "$run" 1 "${sides[0]}" &
+        first=$!
+        one_session "$run" 2 "${sides[1]}"
+        wait "$first"
     else
-        one_run "$run"
+        one_session "$run" 1 "${sides[0]}"
+        one_session "$run" 2 "${sides[1]}"
     fi
 done
-[ ${#runs[@]} -eq 0 ] || wait "${runs[@]}"
 if [ -s "$results.failed" ]; then
     cat "$results.failed" >&2
     status=1

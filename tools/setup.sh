@@ -3,11 +3,12 @@
 set -euo pipefail
 
 # Both mingw-w64 toolchains: the release is 32-bit, and the tests run the 64-bit build where the kernel
-# cannot run 32-bit code. Chromium renders the game report in the browser tests.
+# cannot run 32-bit code. Chromium renders the game report in the browser tests; Xephyr gives the overlay's
+# two-monitor test its second monitor.
 PKGS=(cmake make wine wine64
       g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
       g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-      xvfb xdotool x11-utils x11-apps imagemagick xauth googletest sox zip python3 chromium)
+      xvfb xserver-xephyr xdotool x11-utils x11-apps imagemagick xauth googletest sox zip python3 chromium)
 # 32-bit Wine only tests the shipped release where the kernel runs 32-bit code: wanted, not needed.
 OPTIONAL=(wine32:i386)
 

@@ -40,28 +40,44 @@ cadro_build() {
     cmake --build "$dir" -j"$(nproc)" -- --no-print-directory
 }
 
+# x_server_start PROGRAM PIDVAR ARGS...: starts an X server, keeps its pid in PIDVAR and sets DISPLAY to it.
+# The server picks a free display itself and writes its number once it listens: a number chosen here could
+# be taken meanwhile, or be in use where this /tmp cannot see it (another root on the machine shares the X
+# servers' abstract sockets).
+x_server_start() {
+    local program="$1" pidvar="$2" n="" file="$CADRO_SESSION/display-$1"
+    shift 2
+    : >"$file"
+    "$program" -displayfd 3 "$@" -nolisten tcp 3>"$file" >/dev/null 2>&1 &
+    printf -v "$pidvar" %s $!
+    for _ in $(seq 300); do
+        n="$(tr -dc 0-9 <"$file")"
+        [ -n "$n" ] && break
+        kill -0 "${!pidvar}" 2>/dev/null || break
+        sleep 0.05
+    done
+    [ -n "$n" ] || { echo "wine_env: $program did not start" >&2; return 1; }
+    export DISPLAY=":$n"
+}
+
 # wine_session_start: a private X display and Wine prefix, torn down by wine_session_stop (trap it). With
 # CADRO_PREFIX_TEMPLATE naming a prefix made by an earlier start, the new prefix is a copy of it: booting
 # one takes seconds of both cores, copying it a moment, so every test can have a session of its own.
+# CADRO_MONITORS=2 gives the session two 1024x768 monitors side by side: Xvfb puts all its screens at the
+# origin, so an Xephyr drawn into an Xvfb places the second one, and Wine reads both from Xinerama with its
+# use of XRandR (which sees one) turned off.
 wine_session_start() {
     CADRO_SESSION="$(mktemp -d /tmp/cadro-wine.XXXXXX)"
     export WINEPREFIX="$CADRO_SESSION/prefix"
     if [ -z "${CADRO_USE_DISPLAY:-}" ]; then
-        # Xvfb picks a free display itself and writes its number once it listens: a number chosen here
-        # could be taken meanwhile, or be in use where this /tmp cannot see it (another root on the
-        # machine shares the X servers' abstract sockets).
-        local n=""
-        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$CADRO_SESSION/display" >/dev/null 2>&1 &
-        CADRO_XVFB_PID=$!
+        if [ "${CADRO_MONITORS:-1}" = 2 ]; then
+            x_server_start Xvfb CADRO_XVFB_PID -screen 0 2048x768x24 || return 1
+            x_server_start Xephyr CADRO_XEPHYR_PID -br +xinerama -screen 1024x768 -origin 1024,0 -screen 1024x768 ||
+                return 1
+        else
+            x_server_start Xvfb CADRO_XVFB_PID -screen 0 1024x768x24 || return 1
+        fi
         export CADRO_XVFB_PID  # the benchmark counts this display's CPU with the session's
-        for _ in $(seq 300); do
-            n="$(tr -dc 0-9 <"$CADRO_SESSION/display")"
-            [ -n "$n" ] && break
-            kill -0 "$CADRO_XVFB_PID" 2>/dev/null || break
-            sleep 0.05
-        done
-        [ -n "$n" ] || { echo "wine_env: Xvfb did not start" >&2; return 1; }
-        export DISPLAY=":$n"
     fi
     if [ -n "${CADRO_PREFIX_TEMPLATE:-}" ] && [ -f "$CADRO_PREFIX_TEMPLATE/system.reg" ]; then
         wine_prefix_copy "$CADRO_PREFIX_TEMPLATE" "$WINEPREFIX"
@@ -72,6 +88,10 @@ wine_session_start() {
         # A crashing test program must fail its test, not wait for a debugger.
         "$CADRO_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 0 /f >/dev/null 2>&1 || true
         "$CADRO_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d false /f >/dev/null 2>&1 || true
+        /usr/lib/wine/wineserver -w 2>/dev/null || true
+    fi
+    if [ "${CADRO_MONITORS:-1}" = 2 ]; then
+        "$CADRO_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1 || true
         /usr/lib/wine/wineserver -w 2>/dev/null || true
     fi
     export CADRO_SESSION
@@ -90,12 +110,15 @@ wine_prefix_copy() {
 wine_session_stop() {
     # Runs from EXIT traps under set -e: nothing here may fail the script.
     if [ -n "${WINEPREFIX:-}" ]; then /usr/lib/wine/wineserver -k 2>/dev/null || true; fi
-    if [ -n "${CADRO_XVFB_PID:-}" ]; then
-        kill "$CADRO_XVFB_PID" 2>/dev/null || true
-        wait "$CADRO_XVFB_PID" 2>/dev/null || true
-    fi
+    local pid
+    for pid in "${CADRO_XEPHYR_PID:-}" "${CADRO_XVFB_PID:-}"; do
+        [ -n "$pid" ] || continue
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
     if [ -n "${CADRO_SESSION:-}" ]; then rm -rf "$CADRO_SESSION" || true; fi
     CADRO_XVFB_PID=""
+    CADRO_XEPHYR_PID=""
     CADRO_SESSION=""
     return 0
 }

@@ -21,14 +21,18 @@ public:
     virtual bool Exists(const std::string& path) = 0;
     // The whole file; ERROR_FILE_TOO_LARGE when it is longer than maxBytes. A failed call leaves bytes empty.
     virtual uint32_t ReadWhole(const std::string& path, size_t maxBytes, std::string* bytes) = 0;
+    // The file's last maxBytes, or all of it when it is no longer. A failed call leaves bytes empty.
+    virtual uint32_t ReadTail(const std::string& path, size_t maxBytes, std::string* bytes) = 0;
+    // When the file was last written, in 100 ns units; a failed call leaves time 0.
+    virtual uint32_t LastWrite(const std::string& path, uint64_t* time) = 0;
     // Writes bytes into a temporary file beside path (named after it and the process), which then takes
     // path's place, so that a reader sees the old file or the new one and never a part. A file at path is
     // replaced, or with kKeep kept, the call failing with ERROR_ALREADY_EXISTS. A failed call leaves path as
     // it was and no temporary file.
     virtual uint32_t WriteWhole(const std::string& path, const std::string& bytes, Existing existing) = 0;
     // Appends AppendedText(the file's size, its last byte, head, row) to the file, made when missing, under a
-    // lock, so that the rows of two writers never mix. A failed call may leave a torn row, which the next
-    // append puts on a line of its own.
+    // lock, so that the rows of two writers never mix, and on the disk before the call returns. A failed call
+    // may leave a torn row, which the next append puts on a line of its own.
     virtual uint32_t AppendRow(const std::string& path, const std::string& head, const std::string& row) = 0;
     // Makes the folder; one already there is success. Its parent must exist. A failed call makes nothing.
     virtual uint32_t MakeFolder(const std::string& path) = 0;
@@ -45,6 +49,8 @@ public:
     std::string DataFolder() override;
     bool Exists(const std::string& path) override;
     uint32_t ReadWhole(const std::string& path, size_t maxBytes, std::string* bytes) override;
+    uint32_t ReadTail(const std::string& path, size_t maxBytes, std::string* bytes) override;
+    uint32_t LastWrite(const std::string& path, uint64_t* time) override;
     uint32_t WriteWhole(const std::string& path, const std::string& bytes, Existing existing) override;
     uint32_t AppendRow(const std::string& path, const std::string& head, const std::string& row) override;
     uint32_t MakeFolder(const std::string& path) override;

@@ -69,7 +69,10 @@ bool SystemFiles::Exists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-uint32_t SystemFiles::ReadWhole(const std::string& path, size_t maxBytes, std::string* bytes) {
+namespace {
+
+// The file, or with tail only its last maxBytes; ERROR_FILE_TOO_LARGE for a longer one read whole.
+uint32_t ReadFileBytes(const std::string& path, size_t maxBytes, bool tail, std::string* bytes) {
     bytes->clear();
     HANDLE file = ::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -80,16 +83,38 @@ uint32_t SystemFiles::ReadWhole(const std::string& path, size_t maxBytes, std::s
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file, &size)) {
         error = LastError();
-    } else if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
+    } else if (static_cast<unsigned long long>(size.QuadPart) > maxBytes && !tail) {
         error = ERROR_FILE_TOO_LARGE;
     } else {
-        bytes->resize(static_cast<size_t>(size.QuadPart));
-        error = ReadAll(file, &(*bytes)[0], bytes->size());
+        LARGE_INTEGER skip;
+        skip.QuadPart = size.QuadPart > static_cast<LONGLONG>(maxBytes) ? size.QuadPart - maxBytes : 0;
+        bytes->resize(static_cast<size_t>(size.QuadPart - skip.QuadPart));
+        error = ::SetFilePointerEx(file, skip, nullptr, FILE_BEGIN) ? ReadAll(file, &(*bytes)[0], bytes->size())
+                                                                     : LastError();
     }
     ::CloseHandle(file);
     if (error)
         bytes->clear();
     return error;
+}
+
+}  // namespace
+
+uint32_t SystemFiles::ReadWhole(const std::string& path, size_t maxBytes, std::string* bytes) {
+    return ReadFileBytes(path, maxBytes, false, bytes);
+}
+
+uint32_t SystemFiles::ReadTail(const std::string& path, size_t maxBytes, std::string* bytes) {
+    return ReadFileBytes(path, maxBytes, true, bytes);
+}
+
+uint32_t SystemFiles::LastWrite(const std::string& path, uint64_t* time) {
+    *time = 0;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(Utf8ToWide(path).c_str(), GetFileExInfoStandard, &data))
+        return LastError();
+    *time = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return 0;
 }
 
 uint32_t SystemFiles::WriteWhole(const std::string& path, const std::string& bytes, Existing existing) {
@@ -143,6 +168,9 @@ uint32_t SystemFiles::AppendRow(const std::string& path, const std::string& head
     }
     if (error == 0)
         error = WriteAll(file, AppendedText(static_cast<uint64_t>(size.QuadPart), last, head, row));
+    // A timeline is written before its row: flushed, a power cut cannot keep the one and lose the other.
+    if (error == 0 && !::FlushFileBuffers(file))
+        error = LastError();
     ::UnlockFileEx(file, 0, 1, 0, &lock);
     ::CloseHandle(file);
     return error;

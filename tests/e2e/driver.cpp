@@ -134,7 +134,7 @@ int Usage() {
                  "  click ID | settext ID TEXT | gettext ID | checked ID | enabled ID\n"
                  "  title | style | iconic | visible | post MSG WPARAM LPARAM | close\n"
                  "  wait-window SECONDS | wait-gone SECONDS | wait-iconic SECONDS\n"
-                 "  foreground CLASS | fgclass | find CLASS | wait-class CLASS SECONDS\n"
+                 "  foreground CLASS | fgclass | find CLASS | wait-class CLASS SECONDS | move CLASS X Y\n"
                  "  peek HELD SIZE | poke HELD HEXBYTES   (game memory, bias added)\n"
                  "  foreground-main\n");
     return 1;
@@ -174,6 +174,13 @@ static int Run(int argc, char** argv) {
             return Print(false);
         SetForegroundWindow(target);
         return Print(GetForegroundWindow() == target) ? 0 : 1;
+    }
+    if (cmd == "move" && need(3)) {  // move CLASS X Y: the window's top left to X, Y
+        HWND target = FindWindowA(argv[2], nullptr);
+        return Print(target && SetWindowPos(target, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE))
+                   ? 0
+                   : 1;
     }
     if ((cmd == "peek" || cmd == "poke") && need(2))
         return GameCommand(cmd, argc, argv);

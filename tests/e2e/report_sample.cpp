@@ -1,6 +1,6 @@
 // Writes the game report of a made-up history, for a browser to check.
 // Usage: report_sample.exe PATH GAMES, or report_sample.exe PATH learning. With GAMES, the second newest
-// game's texts are hostile markup; it prints one line a game, oldest first: "game <number> apm <apm> actions
+// game's texts are hostile markup and a right-to-left override; it prints one line a game, oldest first: "game <number> apm <apm> actions
 // <actions>". "learning" writes the page of a player's eight weeks whose answers are known (crafted_games.h).
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     if (!learning && games.size() >= 2) {
         GameRecord& hostile = games[games.size() - 2];
         hostile.slotA = "<script>alert(1)</script>";
+        hostile.slotB = "\xE2\x80\xAE" "Temple";  // U+202E would turn what follows right to left
         hostile.slotC = "a&b <b>bold</b>";
     }
     SampleSource samples = learning ? SampleSource(LearningTimeline) : SampleSource(CraftedTimeline);

@@ -1,11 +1,13 @@
 """One measured game onto a history an earlier run left torn by a power cut, while another program holds
 history.csv open sharing nothing when the game ends; then the program is closed. Every old byte stays as it
 was, the game's row is written at the exit on a line of its own, the report is written again with it, and
-the earlier run's texts that look like markup are shown as text."""
+the earlier run's texts that look like markup are shown as text. And a game whose history is held until
+after the program has closed: its row is written once, at the program's next start."""
 
 import csv
 import io
 import os
+import shutil
 import time
 
 import harness
@@ -83,6 +85,33 @@ class HistoryKeptTest(harness.BrowserTestCase):
         self.assertEqual(shown, HOSTILE, "markup from the file is shown as text")
         self.assertEqual(dom.find_all("b") + dom.find_all("script"), [], "no element came from the file")
         sim.stop()
+
+    def test_a_game_held_past_the_programs_end_is_written_once_at_its_next_start(self):
+        shutil.rmtree(self.files.folder, ignore_errors=True)  # the other test's history
+        sim, _ = self.start_sim("--games", 1, "--start-after", 3, "--length", GAME, *FULL_INPUT, *QUIET)
+        cadro = self.start_cadro()
+        self.wait_log("Game started", 15)
+        release = os.path.join(self.artifacts, "release")
+        holder = self.start("hold_file.exe", HISTORY, harness.winpath(release), 600)
+        self.assertTrue(self.wait_until(lambda: "held" in holder.output().split("\n"), 10), holder.output())
+        games = summaries(texts(self.wait_log(NOT_SAVED, GAME + 60)))
+        self.assertEqual(len(games), 1)
+        sim.stop()
+        self.assertTrue(self.driver("click", IDC_EXIT).ok)
+        self.assertIsNotNone(cadro.wait(10), "Cadro did not end")
+        self.assertEqual(self.files.rows(), [], "nothing written while held")
+        open(release, "w").close()
+        self.assertEqual(holder.wait(10), 0, holder.output())
+
+        self.start_cadro()
+        # The kept game is written before the program looks for the game.
+        self.wait_log_stable("Please start BW", 30)
+        self.assertNotIn(NOT_SAVED, texts(self.log()))
+        rows = self.files.rows()
+        self.assertEqual(len(rows), 2, f"the header and the game's row, once: {rows}")
+        self.assertEqual((int(rows[1][2]), int(rows[1][3])), games[0][:2], "the row is the game's summary")
+        self.assertGreater(len(self.files.timeline(rows[1][13])), GAME - 5, "with its timeline")
+        self.assertFalse(os.path.exists(os.path.join(self.files.folder, "waiting.csv")))
 
 
 if __name__ == "__main__":

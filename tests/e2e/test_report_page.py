@@ -59,6 +59,13 @@ class ReportPageTest(harness.BrowserTestCase):
         # The hostile texts arrive as text: shown as their characters, and no element made of them.
         self.assertEqual(cells("player")[1], HOSTILE)
         self.assertEqual(cells("mode")[1], "a&b <b>bold</b>")
+        # The override arrives replaced, and the caption's game texts each in an element of their own, so that
+        # no text can turn the words after it around.
+        self.assertEqual(cells("map")[1], "\ufffdTemple")
+        self.assertNotIn("\u202e", dom.text())
+        caption = dom.find_all("figure", "game")[1].find_all("figcaption")[0]
+        self.assertEqual([b.text() for b in caption.find_all("bdi")], [HOSTILE, "\ufffdTemple", "a&b <b>bold</b>"])
+        self.assertTrue(caption.text().endswith("Map: \ufffdTemple, Game type: a&b <b>bold</b>"), caption.text())
         self.assertEqual(dom.find_all("script"), [])
         self.assertEqual(dom.find_all("b"), [])
 
@@ -96,14 +103,19 @@ class ReportPageTest(harness.BrowserTestCase):
         progress = answer("progress-answer")
         self.assertEqual(progress.attrs["data-change"], "32", progress.text())
         self.assertIn("faster", progress.text())
+        # Each answer says how many games stand behind it: 10 and 10 games, 60 and 60 over the weeks.
+        last_games = answer("progress-games")
+        self.assertEqual((last_games.attrs["data-games"], last_games.attrs["data-before-games"]), ("10", "10"))
+        self.assertEqual((progress.attrs["data-games"], progress.attrs["data-before-games"]), ("60", "60"))
+        self.assertIn("over 60 games", progress.text())
         weeks = dom.find_all("table", "weeks")[0].find_all("tr", "week")
         self.assertEqual([w.attrs["data-week"] for w in weeks][-1], "2026-10-05")
         averages = [int(w.find_all("td", "apm")[0].text()) for w in weeks]
         self.assertEqual(averages, sorted(averages, reverse=True), "newest first, each week faster")
         self.assertEqual(len(averages), 8)
-        # The short game of 400 APM is drawn apart and is no best game.
+        # The short games of 400 and 900 APM are drawn apart and are no best game.
         chart = dom.find_all("svg", "progress-chart")[0]
-        self.assertEqual([c.attrs["data-apm"] for c in chart.find_all("circle", "trend-short")], ["400"])
+        self.assertEqual([c.attrs["data-apm"] for c in chart.find_all("circle", "trend-short")], ["400", "900"])
         self.assertEqual(len(chart.find_all("circle", "best-game")), 1)
         best = dom.find_all("div", "best")[0].text()
         self.assertIn("171 APM", best)
@@ -113,9 +125,14 @@ class ReportPageTest(harness.BrowserTestCase):
         # Where in a game do I slow down? After 10 minutes.
         phases = answer("phases-answer")
         self.assertEqual(phases.attrs["data-from"], "600", phases.text())
+        phase_rows = dom.find_all("table", "phases")[0].find_all("tr", "phase")
         rows = {r.attrs["data-from"]: int(r.find_all("td", "apm")[0].text())
-                for r in dom.find_all("table", "phases")[0].find_all("tr", "phase") if r.attrs["data-from"] != "1200"}
+                for r in phase_rows if r.attrs["data-from"] != "1200"}
         self.assertGreater(rows["300"], rows["600"] * 1.3)
+        # The two short games among the last 20, the newest one of 900 APM, are left out of the phases, which
+        # count as a game's APM is: the first phase stands under the best game.
+        self.assertEqual(phase_rows[0].find_all("td", "games")[0].text(), "18")
+        self.assertLessEqual(rows["0"], 171)
 
         # Do I tire over a session? After the third game.
         sessions = answer("sessions-answer")
@@ -133,7 +150,7 @@ class ReportPageTest(harness.BrowserTestCase):
 
         # Every 15-minute game's chart shades its pause below the limit and marks its alert.
         charts = [c for c in dom.find_all("svg", "game-chart") if c.attrs["data-samples"] == "901"]
-        self.assertEqual(len(charts), 19, "the newest 20 but the short one")
+        self.assertEqual(len(charts), 18, "the newest 20 but the two short ones")
         for game_chart in charts:
             self.assertEqual([a.attrs["data-seconds"] for a in game_chart.find_all("path", "alert")], ["739"])
             self.assertEqual(len(game_chart.find_all("rect", "below")), 1)

@@ -2,8 +2,9 @@
 // hidden target window of its own and answers each command line on stdin with one JSON line on stdout:
 //   install N (target 1 or 2) | remove | front game|other | front-quiet game|other (not waiting for the
 //   hook to see it) | deaf (the hook hears of no foreground change) | move X Y [notice] (the game's window)
-//   inject key|down|up VK | inject click X Y (game client) | kill N (destroy target N) | lose | stall | release
-//   stats | wait ups|downs|reinstalls N | take | quit
+//   inject key|down|up VK | inject click X Y (game client) | kill N (destroy target N) | lose [quiet] | stall | release
+//   reinstall | drop-keyboard (the keyboard hook alone is lost) | wiggle (moves the mouse until the hooks are put back)
+//   stats | wait ups|downs|reinstalls|quiet N [MS] | take | quit
 //   stream N MS [R] (N presses, keys and clicks, spread over MS milliseconds; a reinstall asked before every
 //   Rth)
 // Its windows count the input they receive, so the driver can wait until an event has passed the hooks
@@ -120,6 +121,8 @@ long Counter(const char* name) {
         return g_downs;
     if (!std::strcmp(name, "reinstalls"))
         return static_cast<long>(Stats().reinstalls);
+    if (!std::strcmp(name, "quiet"))
+        return Stats().checking ? 0 : 1;
     return -1;
 }
 
@@ -204,8 +207,9 @@ Report StreamPress(int i) {
         return {0, 0x8E8, vk, 0};
     }
     int x = i * 37 % kClientW, y = i * 53 % kClientH;
-    InjectClick(x, y, i / 4 % 2 != 0);
-    return {0, 0x8E9, 0, MAKELPARAM(x, y)};
+    bool right = i / 4 % 2 != 0;
+    InjectClick(x, y, right);
+    return {0, 0x8E9, right ? RAVIK_RIGHT : RAVIK_LEFT, MAKELPARAM(x, y)};
 }
 
 // Sends count presses spread evenly over ms and waits for each at the probe's windows before the next. With
@@ -236,15 +240,22 @@ void Stream(int count, double ms, int every) {
     std::fflush(stdout);
 }
 
-// Drops both hooks as the system does, then keeps pressing keys (A, B, C, ...), each once it has passed the
-// hooks' place and reached the probe's window, until the hook thread has put in fresh hooks. Replies with
-// the keys pressed.
-void Lose() {
+// Drops both hooks as the system does, at input the hooks saw (a key whose report is left out), then keeps
+// pressing keys (A, B, C, ...), each once it has passed the hooks' place and reached the probe's window,
+// until the hook thread has put in fresh hooks. Replies with the keys pressed. quietFirst: the presses start
+// only once the check has found a pass without input, as after a pause in play.
+void Lose(bool quietFirst) {
     long reinstalls = Counter("reinstalls");
+    size_t reports = g_reports.size();
+    int seen = g_ups;
+    InjectKey(VK_F9);
+    PumpUntil([seen] { return g_ups > seen; }, 5000);
+    g_reports.resize(reports);
     RavikTestDropHooks();
+    bool quiet = !quietFirst || PumpUntil([] { return Counter("quiet") > 0; }, 10000);
     std::string keys;
     bool back = false;
-    for (int i = 0; i < 100 && !back; ++i) {
+    for (int i = 0; i < 300 && quiet && !back; ++i) {
         WORD vk = static_cast<WORD>('A' + i % 26);
         int ups = g_ups;
         InjectKey(vk);
@@ -258,12 +269,31 @@ void Lose() {
     std::fflush(stdout);
 }
 
+// Moves the mouse to and fro, a step every 20 ms, until the hook thread has put in fresh hooks (10 s at
+// most). Replies with the steps made.
+void Wiggle() {
+    long reinstalls = Counter("reinstalls");
+    int steps = 0;
+    bool back = false;
+    for (; steps < 500 && !back; ++steps) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = steps % 2 ? -3 : 3;
+        in.mi.dwFlags = MOUSEEVENTF_MOVE;
+        Inject(&in, 1);
+        back = PumpUntil([reinstalls] { return Counter("reinstalls") > reinstalls; }, 20);
+    }
+    std::printf("{\"ok\": %s, \"steps\": %d}\n", back ? "true" : "false", steps);
+    std::fflush(stdout);
+}
+
 void ReplyStats() {
     const RavikStats& s = Stats();
-    std::printf("{\"posted\": %lu, \"dropped\": %lu, \"reinstalls\": %lu, \"events\": %lu, "
+    std::printf("{\"posted\": %lu, \"dropped\": %lu, \"reinstalls\": %lu, \"checking\": %lu, \"events\": %lu, "
                 "\"frequency\": %lld, \"cost\": [",
                 static_cast<unsigned long>(s.posted), static_cast<unsigned long>(s.dropped),
-                static_cast<unsigned long>(s.reinstalls), static_cast<unsigned long>(s.events),
+                static_cast<unsigned long>(s.reinstalls), static_cast<unsigned long>(s.checking),
+                static_cast<unsigned long>(s.events),
                 static_cast<long long>(s.frequency));
     for (DWORD i = 0; i < s.costCount; ++i)
         std::printf("%s%lu", i ? ", " : "", static_cast<unsigned long>(s.cost[i]));
@@ -330,7 +360,14 @@ bool Command(char* line) {
     } else if (!std::strcmp(verb, "kill")) {
         ReplyOk(DestroyWindow(TargetArg(a)) != 0);
     } else if (!std::strcmp(verb, "lose")) {
-        Lose();
+        Lose(!std::strcmp(a, "quiet"));
+    } else if (!std::strcmp(verb, "reinstall")) {
+        ReplyOk(RavikTestReinstall() != 0);
+    } else if (!std::strcmp(verb, "drop-keyboard")) {
+        RavikTestDropKeyboardHook();
+        ReplyOk(true);
+    } else if (!std::strcmp(verb, "wiggle")) {
+        Wiggle();
     } else if (!std::strcmp(verb, "stall")) {
         if (!g_stall)
             g_stall = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -344,7 +381,7 @@ bool Command(char* line) {
         Stream(std::atoi(a), std::atof(b), std::atoi(c));
     } else if (!std::strcmp(verb, "wait")) {
         long want = std::atol(b);
-        ReplyOk(PumpUntil([a, want] { return Counter(a) >= want; }, 5000));
+        ReplyOk(PumpUntil([a, want] { return Counter(a) >= want; }, *c ? std::atof(c) : 5000));
     } else if (!std::strcmp(verb, "take")) {
         ReplyTake();
     } else if (!std::strcmp(verb, "quit")) {

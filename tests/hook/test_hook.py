@@ -16,6 +16,7 @@ import unittest
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 KEY, CLICK = 0x8E8, 0x8E9
+CTRL, SHIFT, ALT, LEFT, RIGHT = 0x01, 0x02, 0x04, 0x10, 0x20  # hook/ravik.h
 
 
 def probe_path():
@@ -45,12 +46,12 @@ def stream_faults(sent, reports):
     return faults
 
 
-def key_report(vk, target=1):
-    return [target, KEY, vk, 0]
+def key_report(vk, modifiers=0, target=1):
+    return [target, KEY, vk, modifiers]
 
 
-def click_report(x, y, target=1):
-    return [target, CLICK, 0, (y & 0xFFFF) << 16 | (x & 0xFFFF)]
+def click_report(x, y, button=LEFT):
+    return [1, CLICK, button, (y & 0xFFFF) << 16 | (x & 0xFFFF)]
 
 
 class Probe:
@@ -121,12 +122,14 @@ class HookTest(unittest.TestCase):
         cases = [
             ("a", [0x41]), ("z", [0x5A]), ("1", [0x31]), ("F8", [0x77]), ("Return", [0x0D]),
             ("Escape", [0x1B]), ("space", [0x20]), ("KP_Add", [0x6B]),
-            ("shift+a", [0xA0, 0x41]), ("ctrl+F6", [0xA2, 0x75]),
-            ("alt+x", [0xA4, 0x58]),  # system keys: WM_SYSKEYDOWN
+            # With the modifiers held as the key went down: none for the modifier's own press.
+            ("shift+a", [0xA0, (0x41, SHIFT)]), ("ctrl+F6", [0xA2, (0x75, CTRL)]),
+            ("alt+x", [0xA4, (0x58, ALT)]),  # system keys: WM_SYSKEYDOWN
+            ("ctrl+shift+1", [0xA2, (0xA0, CTRL), (0x31, CTRL | SHIFT)]),
         ]
         for keys, vks in cases:
             with self.subTest(keys=keys):
-                self.assertKeys(keys, [key_report(vk) for vk in vks])
+                self.assertKeys(keys, [key_report(*vk) if isinstance(vk, tuple) else key_report(vk) for vk in vks])
 
     def test_held_key_is_reported_once(self):
         def hold(*keys):
@@ -144,9 +147,18 @@ class HookTest(unittest.TestCase):
         cases = [(0, 0, 1), (11, 21, 1), (width - 1, height - 1, 3), (144, 479, 3), (320, 240, 1)]
         for x, y, button in cases:
             with self.subTest(x=x, y=y, button=button):
-                self.assertEqual(self.reports_after(1, self.click("game", x, y, button)), [click_report(x, y)])
+                self.assertEqual(self.reports_after(1, self.click("game", x, y, button)),
+                                 [click_report(x, y, LEFT if button == 1 else RIGHT)])
         with self.subTest("middle button"):
             self.assertEqual(self.reports_after(1, self.click("game", 100, 100, 2)), [])
+        with self.subTest("with Ctrl held"):
+            def ctrl_click():
+                xdotool("keydown", "ctrl")
+                self.click("game", 7, 8, 3)()
+                xdotool("keyup", "ctrl")
+            self.assertEqual(self.reports_after(2, ctrl_click), [key_report(0xA2), click_report(7, 8, RIGHT | CTRL)])
+        with self.subTest("outside the client area, the game in front"):
+            self.assertEqual(self.reports_after(1, self.click("other", 50, 50, 1)), [])
 
     def test_nothing_reported_while_another_window_is_in_front(self):
         self.assertTrue(self.probe("front", "other")["ok"])
@@ -243,20 +255,57 @@ class HookTest(unittest.TestCase):
         self.assertTrue(self.probe("front-quiet", "game")["ok"])
         self.assertKeys("b", [key_report(0x42)])
 
-    def test_key_held_across_a_change_of_foreground_counts_again(self):
-        # Its release went where no hook sees it (the secure desktop, an elevated window): the next press of
-        # it is a new one.
-        def press(vk, downs):
-            self.assertTrue(self.probe("inject", "down", vk)["ok"])
-            self.assertTrue(self.probe("wait", "downs", downs)["ok"], "input did not reach the probe")
+    def press(self, vk):
+        self.assertTrue(self.probe("inject", "down", vk)["ok"])
+        self.assertTrue(self.probe("wait", "downs", 1)["ok"], "input did not reach the probe")
+        return self.probe("take")["reports"]
+
+    def test_key_held_across_a_change_of_foreground_or_a_reinstall_counts_once(self):
+        # Held on the X keyboard, so that Wine's key state, which it takes from X at a change of focus, says so.
+        def repeats():
+            self.assertTrue(self.probe("wait", "downs", 2)["ok"], "no auto-repeat: the test proves nothing")
             return self.probe("take")["reports"]
-        self.assertEqual(press(0x41, 1), [key_report(0x41)])
-        self.assertEqual(press(0x41, 1), [], "a repeat of a held key was reported")
+        xdotool("keydown", "a")
+        self.addCleanup(xdotool, "keyup", "a")
+        self.assertEqual(repeats(), [key_report(0x41)])
         self.assertTrue(self.probe("front", "other")["ok"])
         self.assertTrue(self.probe("front", "game")["ok"])
-        self.assertEqual(press(0x41, 1), [key_report(0x41)])
-        self.assertEqual(self.reports_after(1, lambda: self.probe("inject", "up", 0x41)), [])
+        self.probe("take")
+        self.assertEqual(repeats(), [], "counted again after a change of foreground")
+        reinstalls = self.stats()["reinstalls"]
+        self.assertTrue(self.probe("reinstall")["ok"])
+        self.assertTrue(self.probe("wait", "reinstalls", reinstalls + 1)["ok"], "not reinstalled as asked")
+        self.probe("take")
+        self.assertEqual(repeats(), [], "counted again after a reinstall")
+        self.assertEqual(self.reports_after(1, lambda: xdotool("keyup", "a")), [])
         self.assertKeys("a", [key_report(0x41)])
+
+    def test_a_keyboard_hook_lost_while_the_mouse_moves_is_put_back(self):
+        before = self.stats()["reinstalls"]
+        self.assertEqual(self.press(0x41), [key_report(0x41)])
+        self.assertTrue(self.probe("drop-keyboard")["ok"])
+        # Unseen: the release of A, which must still free it, and B held down.
+        self.assertEqual(self.reports_after(1, lambda: self.probe("inject", "up", 0x41)), [])
+        self.assertEqual(self.press(0x42), [])
+        moved = self.probe("wiggle")
+        self.assertTrue(moved["ok"], "not put back after %d moves of the mouse" % moved["steps"])
+        self.assertEqual(self.reports_after(1, lambda: self.probe("inject", "up", 0x42)), [])
+        self.assertKeys("a", [key_report(0x41)])
+        self.assertKeys("b", [key_report(0x42)])
+        self.assertEqual(self.stats()["reinstalls"], before + 1)
+
+    def test_the_check_slows_while_no_input_comes_and_still_finds_hooks_lost_before_the_pause(self):
+        self.assertKeys("a", [key_report(0x41)])
+        self.assertEqual(self.stats()["checking"], 1)
+        self.assertTrue(self.probe("wait", "quiet", 1, 10000)["ok"], "the check still runs fast without input")
+        self.assertKeys("b", [key_report(0x42)])
+        self.assertEqual(self.stats()["checking"], 1, "input did not speed the check up again")
+        # Both hooks lost at the last input before a pause: no callback comes to start a check.
+        before = self.stats()["reinstalls"]
+        lost = self.probe("lose", "quiet")
+        self.assertTrue(lost["ok"], "not put back after %d presses made after the pause" % len(lost["keys"]))
+        self.assertEqual(self.stats()["reinstalls"], before + 1)
+        self.assertKeys("e", [key_report(0x45)])
 
     def test_clicks_follow_the_game_window_when_it_moves(self):
         # Windows tells of the move; Wine does not, and the hook thread reads the origin again on its own.

@@ -13,6 +13,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import xml.etree.ElementTree as ET
 
 import pe_resources as pe
 
@@ -28,7 +29,15 @@ EXPECTED_RESOURCES = {
     (pe.RT_STRING, 7, EN_US),
     (pe.RT_GROUP_ICON, 128, FR_FR),
     (pe.RT_ICON, 1, FR_FR),
+    (pe.RT_MANIFEST, 1, EN_US),
 }
+
+ASM_V1, ASM_V3 = "urn:schemas-microsoft-com:asm.v1", "urn:schemas-microsoft-com:asm.v3"
+COMPATIBILITY = "urn:schemas-microsoft-com:compatibility.v1"
+WINDOWS_SETTINGS = "http://schemas.microsoft.com/SMI/2005/WindowsSettings"
+# Windows 7, 8, 8.1, and 10 and 11.
+SUPPORTED_OS = {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
 
 # id, class, text, x, y, cx, cy, style. An int text is a resource ordinal.
 ABOUT_CONTROLS = [
@@ -176,6 +185,19 @@ class ResourceTest(unittest.TestCase):
         self.assertFalse(image.transparent(16, 28))
         self.assertLess(max(r, g, b), 110)
         self.assertLess(max(r, g, b) - min(r, g, b), 12, "grey, not coloured")
+
+
+    def test_manifest(self):
+        root = ET.fromstring(self.found[(pe.RT_MANIFEST, 1, EN_US)])
+        self.assertEqual(root.tag, "{%s}assembly" % ASM_V1)
+        levels = root.findall(".//{%s}requestedExecutionLevel" % ASM_V3)
+        self.assertEqual([(e.get("level"), e.get("uiAccess")) for e in levels], [("asInvoker", "false")])
+        self.assertEqual({e.get("Id") for e in root.iter("{%s}supportedOS" % COMPATIBILITY)}, SUPPORTED_OS)
+        # Not DPI aware, so the system keeps stretching the dialog and the overlay as before; and no
+        # dependency (common controls 6 would change the dialog's look).
+        self.assertEqual([e.text for e in root.iter("{%s}dpiAware" % WINDOWS_SETTINGS)], ["false"])
+        self.assertEqual(list(root.iter("{%s}dpiAwareness" % WINDOWS_SETTINGS)), [])
+        self.assertEqual(list(root.iter("{%s}dependency" % ASM_V1)), [])
 
 
 class IconSourceTest(unittest.TestCase):

@@ -11,6 +11,7 @@ RT_ICON = 3
 RT_DIALOG = 5
 RT_STRING = 6
 RT_GROUP_ICON = 14
+RT_MANIFEST = 24
 
 
 class PeError(Exception):

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "history/program_history.h"
+#include "app/program_history.h"
 
 TempFolder::TempFolder() {
     char base[MAX_PATH] = {};
@@ -55,6 +55,20 @@ void WriteRaw(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
+uint64_t WriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+void SetWriteTime(const std::string& path, uint64_t time) {
+    HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    FILETIME stamp{static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+    ::SetFileTime(file, nullptr, nullptr, &stamp);
+    ::CloseHandle(file);
+}
+
 std::vector<std::string> Names(const std::string& folder, const char* pattern) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
@@ -85,6 +99,18 @@ uint32_t FailingFiles::ReadWhole(const std::string& path, size_t maxBytes, std::
     bytes->clear();
     uint32_t error = Injected("ReadWhole");
     return error ? error : SystemFiles::ReadWhole(path, maxBytes, bytes);
+}
+
+uint32_t FailingFiles::ReadTail(const std::string& path, size_t maxBytes, std::string* bytes) {
+    bytes->clear();
+    uint32_t error = Injected("ReadTail");
+    return error ? error : SystemFiles::ReadTail(path, maxBytes, bytes);
+}
+
+uint32_t FailingFiles::LastWrite(const std::string& path, uint64_t* time) {
+    *time = 0;
+    uint32_t error = Injected("LastWrite");
+    return error ? error : SystemFiles::LastWrite(path, time);
 }
 
 uint32_t FailingFiles::WriteWhole(const std::string& path, const std::string& bytes, Existing existing) {

@@ -27,6 +27,10 @@ private:
 std::string ReadWhole(const std::string& path);
 bool Exists(const std::string& path);
 void WriteRaw(const std::string& path, const std::string& bytes);
+// The file's last write time in 100 ns units, and a new one set: two writes within the clock's step have the
+// same time, so tests that order files by it set it.
+uint64_t WriteTime(const std::string& path);
+void SetWriteTime(const std::string& path, uint64_t time);
 // Every file name in folder matching the pattern, sorted.
 std::vector<std::string> Names(const std::string& folder, const char* pattern = "*");
 
@@ -46,6 +50,8 @@ public:
     std::string DataFolder() override { return m_data; }
     bool Exists(const std::string& path) override;
     uint32_t ReadWhole(const std::string& path, size_t maxBytes, std::string* bytes) override;
+    uint32_t ReadTail(const std::string& path, size_t maxBytes, std::string* bytes) override;
+    uint32_t LastWrite(const std::string& path, uint64_t* time) override;
     uint32_t WriteWhole(const std::string& path, const std::string& bytes, Existing existing) override;
     uint32_t AppendRow(const std::string& path, const std::string& head, const std::string& row) override;
     uint32_t MakeFolder(const std::string& path) override;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "history/program_history.h"
+#include "app/program_history.h"
 #include "link/link.h"
 #include "measure/measure.h"
 
@@ -111,10 +111,13 @@ bool FakeOs::WriteMemory(HANDLE, uint32_t address, const void* buffer, uint32_t 
     return true;
 }
 
-HANDLE FakeOs::OpenGameProcess(DWORD processId) {
+HANDLE FakeOs::OpenGameProcess(DWORD processId, DWORD* error) {
     ++openCalls;
-    if (openFails || processId != gamePid || !ProcessAlive())
+    *error = 0;
+    if (openFails || processId != gamePid || !ProcessAlive()) {
+        *error = openError;
         return nullptr;
+    }
     return reinterpret_cast<HANDLE>(0x77);
 }
 

@@ -71,11 +71,18 @@ public:
     HWND gameWindow = reinterpret_cast<HWND>(0x1234);
     DWORD gamePid = 42;
     bool openFails = false;
+    DWORD openError = ERROR_INVALID_PARAMETER;  // what a failed open says: the process is gone
     bool readsThrow = false;         // a read raises, as a fault deep inside the measurement would
     std::vector<DWORD> pidAnswers;   // answers of WindowProcessId before it falls back to gamePid
     std::map<int, bool> keysDown;
     bool overlayBlank = true;        // drawing and clearing keep it as the surface would be
     std::function<void()> onClear;   // runs inside every ClearOverlay
+    HWND foreground = nullptr;
+    // Every window is where the game is, on the monitor with that handle; unknown monitors are at the origin.
+    RECT gameRect = {0, 0, 640, 480};
+    HMONITOR gameMonitor = reinterpret_cast<HMONITOR>(1);
+    std::map<HMONITOR, POINT> monitorOrigins;
+    int monitorsAsked = 0;  // calls of WindowMonitor
 
     // Os
     uint32_t TickCount() override { return base + static_cast<uint32_t>(clock); }
@@ -86,7 +93,7 @@ public:
     bool KeyDown(int virtualKey) override { return keysDown[virtualKey]; }
     HWND FindGameWindow() override { return ProcessAlive() ? gameWindow : nullptr; }
     DWORD WindowProcessId(HWND window) override;
-    HANDLE OpenGameProcess(DWORD processId) override;
+    HANDLE OpenGameProcess(DWORD processId, DWORD* error) override;
     void CloseProcess(HANDLE) override { ++closeCalls; }
     void SetInputHook(bool install, HWND target) override { hookCalls.emplace_back(install, target); }
     void DrawOverlay(const char* text, int rowOffset) override {
@@ -105,6 +112,19 @@ public:
     }
     void KeepOverlayOnTop() override { raised.push_back(clock); }
     void PlaceOverlayOver(HWND game) override { overlayPlaces.push_back(game); }
+    HWND ForegroundWindow() override { return foreground; }
+    bool WindowRect(HWND, RECT* rect) override {
+        *rect = gameRect;
+        return true;
+    }
+    HMONITOR WindowMonitor(HWND) override {
+        ++monitorsAsked;
+        return gameMonitor;
+    }
+    POINT MonitorOrigin(HMONITOR monitor) override {
+        auto it = monitorOrigins.find(monitor);
+        return it == monitorOrigins.end() ? POINT{0, 0} : it->second;
+    }
     void PlaySoundFile(const char* path) override {
         sounds.emplace_back(path);
         soundTimes.push_back(clock);

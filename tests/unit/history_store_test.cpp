@@ -1,13 +1,16 @@
 // The history on disk, against real files in a temporary folder: the folders made on first use, rows
 // appended whole, a torn last row repaired, timelines written under a temporary name, a row written
 // without the timeline that could not be, the games that could not be written kept (only the newest with
-// their samples) and written later in order, and the timelines pruned oldest first.
+// their samples) and written later in order, those still waiting at exit kept on disk for the next store,
+// and the timelines pruned oldest first from the history's end alone.
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <utility>
 
 #include "history/csv.h"
 #include "history/store.h"
+#include "tests/unit/allocation_meter.h"
 #include "tests/unit/failing_files.h"
 
 namespace {
@@ -39,6 +42,26 @@ protected:
     std::string HistoryPath() const { return Folder() + "\\history.csv"; }
     std::string Timelines() const { return Folder() + "\\timelines"; }
     std::vector<GameRecord> Rows() const { return ParseHistory(ReadWhole(HistoryPath())); }
+
+    // A full folder of timelines of games played at 05:00 and after, with their rows in the order played
+    // after the history text before; the timelines' names, oldest first.
+    std::vector<std::string> FullFolder(std::string text) {
+        EXPECT_EQ(store.MakeFolder(), 0u);
+        EXPECT_TRUE(::CreateDirectoryA(Timelines().c_str(), nullptr));
+        std::vector<std::string> written;
+        for (size_t i = 0; i < kKeptTimelines; ++i) {
+            char started[32];
+            std::snprintf(started, sizeof started, "2026-12-09T%02u:%02u:%02u", static_cast<unsigned>(5 + i / 3600),
+                          static_cast<unsigned>(i / 60 % 60), static_cast<unsigned>(i % 60));
+            GameRecord g = Game(started, static_cast<uint32_t>(i));
+            g.timeline = TimelineName(started);
+            text += HistoryRow(g);
+            WriteRaw(Timelines() + "\\" + g.timeline, "seconds,apm,recent\r\n");
+            written.push_back(g.timeline);
+        }
+        WriteRaw(HistoryPath(), text);
+        return written;
+    }
 
     TempFolder temp;
     FailingFiles files;
@@ -253,22 +276,7 @@ TEST_F(HistoryStoreTest, OldTimelinesArePrunedOldestFirstAndRowsNever) {
 }
 
 TEST_F(HistoryStoreTest, AClockSetBackPrunesTheOldestRowsTimelineNeverTheNewest) {
-    // A full folder of games played at 05:00 and after, their rows in the order played.
-    ASSERT_EQ(store.MakeFolder(), 0u);
-    ASSERT_TRUE(::CreateDirectoryA(Timelines().c_str(), nullptr));
-    std::string text = HistoryHead();
-    std::vector<std::string> written;
-    for (size_t i = 0; i < kKeptTimelines; ++i) {
-        char started[32];
-        std::snprintf(started, sizeof started, "2026-12-09T%02u:%02u:%02u", static_cast<unsigned>(5 + i / 3600),
-                      static_cast<unsigned>(i / 60 % 60), static_cast<unsigned>(i % 60));
-        GameRecord g = Game(started, static_cast<uint32_t>(i));
-        g.timeline = TimelineName(started);
-        text += HistoryRow(g);
-        WriteRaw(Timelines() + "\\" + g.timeline, "seconds,apm,recent\r\n");
-        written.push_back(g.timeline);
-    }
-    WriteRaw(HistoryPath(), text);
+    std::vector<std::string> written = FullFolder(HistoryHead());
     // Then the clock goes back an hour: the new game's name sorts before every other.
     ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 9999), Samples(81)), 0u);
     std::vector<std::string> names = Names(Timelines(), "*.csv");
@@ -328,4 +336,66 @@ TEST_F(HistoryStoreTest, TwoWritersAppendingAtOnceNeverMixRows) {
         seen[row.actions] = true;
         EXPECT_EQ(row.slotA, row.actions ? std::string(3000, static_cast<char>('a' + row.actions / kRows)) : "Player");
     }
+}
+
+TEST_F(HistoryStoreTest, GamesWaitingAtExitAreKeptOnDiskAndWrittenOnceInOrderByTheNextRun) {
+    ASSERT_EQ(store.Save(Game("2026-12-09T03:00:00", 1), Samples(80)), 0u);
+    files.Fail("AppendRow", ERROR_SHARING_VIOLATION);
+    store.Save(Game("2026-12-09T04:00:00", 2), Samples(81));
+    store.Save(Game("2026-12-09T04:05:00", 3), Samples(82));
+    ASSERT_EQ(store.KeepWaiting(), 0u);
+    std::vector<GameRecord> kept = ParseHistory(ReadWhole(Folder() + "\\waiting.csv"));
+    ASSERT_EQ(kept.size(), 2u);
+    for (const GameRecord& row : kept)
+        EXPECT_EQ(ParseTimeline(ReadWhole(Timelines() + "\\" + row.timeline)).size(), 79 + row.actions);
+
+    // The next run, while the history is still held: nothing written, nothing lost.
+    HistoryStore next({"Vorkel", "cadro"});
+    EXPECT_EQ(next.SaveWaiting(), static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(next.waiting(), 2u);
+    EXPECT_EQ(ParseHistory(ReadWhole(Folder() + "\\waiting.csv")).size(), 2u);
+    files.Heal();
+    ASSERT_EQ(next.Save(Game("2026-12-09T05:00:00", 4), Samples(83)), 0u);
+    EXPECT_FALSE(Exists(Folder() + "\\waiting.csv"));
+    HistoryStore third({"Vorkel", "cadro"});
+    EXPECT_EQ(third.SaveWaiting(), 0u);
+    std::vector<GameRecord> rows = Rows();
+    ASSERT_EQ(rows.size(), 4u) << "each once";
+    for (uint32_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(rows[i].actions, i + 1) << "in the order played";
+        EXPECT_EQ(ParseTimeline(ReadWhole(Timelines() + "\\" + rows[i].timeline)).size(), 80 + i);
+    }
+}
+
+TEST_F(HistoryStoreTest, ATimelinesFolderThatCannotBeMadeNeverHoldsBackARow) {
+    ASSERT_EQ(store.MakeFolder(), 0u);
+    WriteRaw(Timelines(), "a file where the folder goes");
+    ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 1), Samples(81)), 0u);
+    ASSERT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Rows()[0].timeline, "");
+    // Nor a row kept at exit.
+    files.Fail("AppendRow", ERROR_SHARING_VIOLATION);
+    store.Save(Game("2026-12-09T04:05:00", 2), Samples(82));
+    ASSERT_EQ(store.KeepWaiting(), 0u);
+    files.Heal();
+    HistoryStore next({"Vorkel", "cadro"});
+    EXPECT_EQ(next.SaveWaiting(), 0u);
+    ASSERT_EQ(Rows().size(), 2u);
+    EXPECT_EQ(Rows()[1].actions, 2u);
+}
+
+TEST_F(HistoryStoreTest, PruningReadsOnlyTheHistorysEnd) {
+    // A long history of short rows, the newest of them naming a full folder of timelines.
+    std::string text = HistoryHead();
+    GameRecord old = Game("2025-01-01T00:00:00", 0);
+    old.slotA = old.slotB = old.slotC = "";
+    while (text.size() < 16 * kPruneTailBytes)
+        text += HistoryRow(old);
+    FullFolder(std::move(text));
+    ResetAllocationPeak();
+    ASSERT_EQ(store.Save(Game("2026-12-09T04:00:00", 9999), Samples(81)), 0u);
+    EXPECT_LT(AllocationPeakAbove(), 3 * kPruneTailBytes);
+    EXPECT_FALSE(Exists(Timelines() + "\\2026-12-09_05-00-00.csv")) << "the oldest row's timeline went";
+    EXPECT_TRUE(Exists(Timelines() + "\\2026-12-09_04-00-00.csv")) << "never the newest";
+    EXPECT_EQ(Names(Timelines(), "*.csv").size(), kKeptTimelines);
 }

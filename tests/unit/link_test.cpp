@@ -7,6 +7,7 @@
 #include "app/res/resource.h"
 #include "link/link.h"
 #include "link/os.h"
+#include "measure/measure.h"
 #include "tests/unit/fake_os.h"
 
 class LinkTest : public MeterTest {
@@ -93,6 +94,36 @@ TEST_F(LinkTest, FailedOpenIsReportedAndRetriedAtAPace) {
     EXPECT_GE(os.clock, 3u * 2000u) << "about 2 s between attempts, not a spin";
     EXPECT_TRUE(os.hookCalls.empty());
     EXPECT_EQ(os.closeCalls, 0) << "nothing was opened, nothing is closed";
+}
+
+TEST_F(LinkTest, AnElevatedGameIsExplainedOncePerGameWindow) {
+    // Windows of their own: what this program remembers outlives a test.
+    const HWND first = reinterpret_cast<HWND>(0x5001), second = reinterpret_cast<HWND>(0x5002);
+    const struct {
+        HWND window;
+        DWORD pid;
+        DWORD error;
+        bool explained;
+    } attempts[] = {
+        {first, 42, ERROR_ACCESS_DENIED, true},
+        {first, 42, ERROR_ACCESS_DENIED, false},  // the retry 2 s later
+        {second, 42, ERROR_ACCESS_DENIED, true},
+        {second, 43, ERROR_ACCESS_DENIED, true},  // the same window's game restarted
+        {reinterpret_cast<HWND>(0x5003), 44, ERROR_INVALID_PARAMETER, false},  // gone before the open
+    };
+    os.openFails = true;
+    std::vector<std::string> expected;
+    for (const auto& attempt : attempts) {
+        os.gameWindow = attempt.window;
+        os.gamePid = attempt.pid;
+        os.openError = attempt.error;
+        dlg->StartLink();
+        expected.push_back("Can't link to BW");
+        if (attempt.explained)
+            expected.push_back("BW runs as administrator: start Cadro the same way");
+        expected.push_back("BW Closed");
+    }
+    EXPECT_EQ(Log(), expected);
 }
 
 TEST_F(LinkTest, FailedWindowProcessIdCountsAsAFailedOpen) {

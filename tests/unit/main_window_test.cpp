@@ -4,15 +4,19 @@
 #include <algorithm>
 #include <string>
 
+#include "app/one_copy.h"
+#include "app/program_history.h"
+#include "app/program_report.h"
 #include "app/res/resource.h"
-#include "history/program_history.h"
+#include "history/csv.h"
 #include "link/link.h"
 #include "report/report.h"
-#include "report/report_path.h"
 #include "tests/unit/fake_os.h"
 #include "util/files.h"
 
 using MainWindowTest = MeterTest;
+
+constexpr uint64_t kSecond = 10000000;  // in file times' 100 ns
 
 TEST_F(MainWindowTest, InitialisationSetsTitleMenuIconsAndPostsTheLinkStart) {
     char title[256];
@@ -108,9 +112,18 @@ TEST_F(MainWindowTest, GameHistoryWritesTheReportAgainWhenGamesWereSavedSinceIt)
 
     // Nothing saved since: opened as it is.
     ASSERT_EQ(TheFiles().WriteWhole(path, "kept", Existing::kReplace), 0u);
+    SetWriteTime(HistoryPath(), WriteTime(path) - kSecond);
     dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
     ASSERT_EQ(TheFiles().ReadWhole(path, 1u << 20, &page), 0u);
     EXPECT_EQ(page, "kept");
+
+    // A row the report lacks, as after a crash between the two or from another run: written again.
+    ASSERT_EQ(TheFiles().AppendRow(HistoryPath(), HistoryHead(), HistoryRow(game)), 0u);
+    SetWriteTime(HistoryPath(), WriteTime(path) + kSecond);
+    ForgetProgramHistory();
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_GAME_HISTORY);
+    ASSERT_EQ(TheFiles().ReadWhole(path, 1u << 20, &page), 0u);
+    EXPECT_NE(page.find("4321"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, GameHistorySaysWhenTheHistoryIsOffAndIsWrittenAgainWhenThatChanges) {
@@ -238,4 +251,27 @@ TEST_F(MainWindowTest, PaintsItsIconCentredWhileMinimised) {
     ::InvalidateRect(dlg->m_hWnd, nullptr, TRUE);
     ::UpdateWindow(dlg->m_hWnd);
     EXPECT_FALSE(::GetUpdateRect(dlg->m_hWnd, nullptr, FALSE)) << "the minimised window was left unpainted";
+}
+
+TEST_F(MainWindowTest, ASecondStartRestoresTheFirstCopysWindowAndARenamedProgramRunsAlone) {
+    EXPECT_TRUE(::GetPropA(dlg->m_hWnd, MainWindowMark().c_str())) << "the main window is marked";
+    const std::string name = "VorkelTests/OneCopyTest";
+    OneCopy first(name);
+    EXPECT_TRUE(first.first());
+    EXPECT_FALSE(ShowMarkedWindow(name, 0)) << "no window marked yet";
+    HWND window = ::CreateWindowA("STATIC", "first", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    MarkMainWindow(window, name, true);
+    ::ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(window));
+    {
+        OneCopy second(name);
+        EXPECT_FALSE(second.first());
+        EXPECT_TRUE(ShowMarkedWindow(name, 0));
+        EXPECT_FALSE(::IsIconic(window));
+    }
+    EXPECT_TRUE(OneCopy(name + "2").first());
+    MarkMainWindow(window, name, false);
+    EXPECT_FALSE(ShowMarkedWindow(name, 0));
+    ::DestroyWindow(window);
 }

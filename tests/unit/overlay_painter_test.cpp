@@ -74,8 +74,13 @@ struct Step {
 
 class OverlayPainterTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_previous = SetOs(&os); }
+    void SetUp() override {
+        m_previous = SetOs(&os);
+        os.foreground = os.gameWindow;  // the game given to the overlay is in front
+        os.PlaceOverlayOver(os.gameWindow);
+    }
     void TearDown() override {
+        os.PlaceOverlayOver(nullptr);
         DestroyOverlaySurface();
         SetOs(m_previous);
     }

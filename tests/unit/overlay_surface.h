@@ -59,5 +59,6 @@ public:
     void DrawOverlay(const char* text, int rowOffset) override { DrawOverlayText(text, rowOffset); }
     void ClearOverlay() override { ClearOverlaySurface(); }
     bool OverlayBlank() override { return OverlaySurfaceBlank(); }
-    void KeepOverlayOnTop() override { RaiseOverlaySurface(TickCount()); }
+    void KeepOverlayOnTop() override { KeepOverlayWithGame(TickCount()); }
+    void PlaceOverlayOver(HWND game) override { ::PlaceOverlayOver(game); }
 };

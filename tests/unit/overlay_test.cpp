@@ -64,7 +64,19 @@ private:
 
 }  // namespace
 
-using OverlayTest = MeterTest;
+// The game given to the overlay is the window in front, as while the player plays.
+class OverlayTest : public MeterTest {
+protected:
+    void SetUp() override {
+        MeterTest::SetUp();
+        os.foreground = os.gameWindow;
+        PlaceOverlayOver(os.gameWindow);
+    }
+    void TearDown() override {
+        PlaceOverlayOver(nullptr);
+        MeterTest::TearDown();
+    }
+};
 
 TEST_F(OverlayTest, FontIsTheStockFontMadeTwelvePixelArial) {
     LOGFONTA stock{};
@@ -193,7 +205,6 @@ TEST_F(OverlayTest, ARepaintOrADisplayChangeBlanksTheSurfaceButItsOwnChangesDoNo
     ::SendMessageA(surface, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
     EXPECT_TRUE(OverlaySurfaceBlank()) << "a new display mode";
     EXPECT_EQ(Read(0, kHeight).seeThrough, kOverlayWidth * kHeight);
-    PlaceOverlayOver(nullptr);
 }
 
 TEST_F(OverlayTest, DrawingLeavesTheDeviceContextAsItWas) {
@@ -262,6 +273,14 @@ TEST_F(OverlayTest, RaisingPutsTheSurfaceBackAboveATopMostWindowWithoutActivatin
     EXPECT_EQ(::GetActiveWindow(), active);
     EXPECT_NE(::GetActiveWindow(), surface);
 
+    // Another program in front (the player alt-tabbed away): its top-most windows keep the top.
+    os.foreground = dlg->m_hWnd;
+    game.Raise();
+    EXPECT_FALSE(RaiseOverlaySurface(kOverlayRaiseGap * 3));
+    EXPECT_TRUE(Above(game.hwnd(), surface));
+    os.foreground = os.gameWindow;
+    EXPECT_TRUE(RaiseOverlaySurface(kOverlayRaiseGap * 3)) << "the game in front again";
+
     // A blank surface has nothing to show above the game and stays where it is.
     ClearOverlaySurface();
     game.Raise();
@@ -314,6 +333,41 @@ TEST_F(OverlayTest, RaisesAreAtLeastTheGapApartAcrossTheClocksWrap) {
     EXPECT_TRUE(Above(surface, game.hwnd()));
     game.Raise();
     EXPECT_FALSE(RaiseOverlaySurface(start + kOverlayRaiseGap + 1)) << "timed from the last raise";
+}
+
+TEST_F(OverlayTest, TheOverlayFollowsTheGameToAnotherMonitorWithinATick) {
+    SurfaceOs system;  // the real surface; the fake's monitors and clock
+    const HMONITOR primary = system.gameMonitor, right = reinterpret_cast<HMONITOR>(2);
+    system.monitorOrigins[right] = {1920, -200};
+    system.foreground = system.gameWindow;
+    system.StartGame(1000);
+    const RECT there = {1920, -200, 2560, 280}, back = system.gameRect;
+    auto moveTo = [&](RECT rect, HMONITOR monitor) {
+        system.gameRect = rect;
+        system.gameMonitor = monitor;
+    };
+    system.At(30000, [=] { moveTo(there, right); });
+    system.At(60000, [=] { moveTo(back, primary); });  // dragged back, or restored there
+    system.processEndsAt = 90000;
+    std::map<uint64_t, POINT> seen;
+    for (uint64_t at : {29999, 30300, 59999, 60300}) {
+        system.At(at, [&seen, at] {
+            RECT where{};
+            ::GetWindowRect(FindSurface(), &where);
+            seen[at] = {where.left, where.top};
+        });
+    }
+    SetOs(&system);
+    RunGameLink(dlg->m_hWnd);
+    SetOs(&os);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[29999].x, 0);
+    EXPECT_EQ(seen[30300].x, 1920) << "on the game's new monitor";
+    EXPECT_EQ(seen[30300].y, -200);
+    EXPECT_EQ(seen[59999].x, 1920);
+    EXPECT_EQ(seen[60300].x, 0) << "and back";
+    EXPECT_EQ(seen[60300].y, 0);
+    EXPECT_LT(system.monitorsAsked, 20) << "asked when the game moved, not on each of 350 ticks";
 }
 
 TEST_F(OverlayTest, SurfaceGoesWithTheMainWindowAfterItsClear) {

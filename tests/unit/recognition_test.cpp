@@ -5,6 +5,7 @@
 #include <string>
 
 #include "link/link.h"
+#include "tests/unit/allocation_meter.h"
 #include "tests/unit/fake_os.h"
 
 class ProbeTest : public MeterTest {
@@ -99,6 +100,20 @@ TEST_F(ProbeTest, EchoesCompareWithTheLastCapturedText) {
     os.PokeText(kSlotB, "");  // slot B now reads empty, its echo still matches the kept text
     EXPECT_FALSE(dlg->IsGameStarted(process)) << "an empty slot B does not count";
     EXPECT_STREQ(dlg->m_strSlotB, "Lost Temple");
+}
+
+TEST_F(ProbeTest, APassTakesNoHeapOnceTheTextsAreKept) {
+    WriteAllTexts();
+    os.PokeWord(kStartWord, 1);
+    ASSERT_TRUE(dlg->IsGameStarted(process));
+    os.reads.reserve(os.reads.size() + 64);  // the fake's own record of the reads must not count
+    ResetAllocationPeak();
+    EXPECT_TRUE(dlg->IsGameStarted(process));
+    EXPECT_EQ(AllocationsSinceReset(), 0u) << "the same texts again";
+    // Between games: slots B and C cleared, the echoes still hold the last game's texts.
+    ClearGameMarks(process);
+    EXPECT_FALSE(dlg->IsGameStarted(process));
+    EXPECT_EQ(AllocationsSinceReset(), 0u) << "between games";
 }
 
 TEST_F(ProbeTest, StartWordGetsOneSecondLookAfterHalfASecond) {

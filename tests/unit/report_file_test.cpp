@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/program_report.h"
 #include "history/csv.h"
 #include "report/report_file.h"
-#include "report/report_path.h"
 #include "tests/unit/failing_files.h"
 #include "tests/unit/page_reader.h"
 #include "tools/bench/crafted_games.h"
@@ -160,6 +160,25 @@ TEST_F(ReportFileTest, ATimelineThatCannotBeReadIsChartedAsNone) {
     std::string page = ReadWhole(Report());
     EXPECT_EQ(Count(page, "<svg class=\"game-chart\""), 1u);
     EXPECT_NE(Between(page, "<figure class=\"game\" data-game=\"1\">", "</figure>").find("no-timeline"),
+              std::string::npos);
+}
+
+TEST_F(ReportFileTest, ATimelineIsReadUpToTheLongestTheProgramWritesAndNoFurther) {
+    Keep(2);
+    // The most samples a game keeps, each of the longest numbers; padded with blank lines, which are no
+    // samples, to that length and to twice it.
+    std::vector<Sample> longest(4096, Sample{UINT32_MAX, INT32_MAX, INT32_MIN, UINT32_MAX, INT32_MAX});
+    const size_t most = TimelineText(longest).size();
+    for (size_t i = 0; i < 2; ++i) {
+        std::string path = Timelines() + "\\" + TimelineName(CraftedGames(2)[i].started);
+        std::string text = ReadWhole(path);
+        WriteRaw(path, text + std::string((i + 1) * most - text.size(), '\n'));
+    }
+    ASSERT_TRUE(Write());
+    std::string page = ReadWhole(Report());
+    EXPECT_EQ(Between(page, "<figure class=\"game\" data-game=\"1\">", "</figure>").find("no-timeline"),
+              std::string::npos);
+    EXPECT_NE(Between(page, "<figure class=\"game\" data-game=\"2\">", "</figure>").find("no-timeline"),
               std::string::npos);
 }
 

@@ -37,9 +37,17 @@ TEST(ReportText, EscapesMarkupAndReplacesWhatIsNotTextAsUtf8) {
         {"\xE2\x82x", kBad + kBad + "x"},
         {"a\x01" "b\x7F" "c\td", "a" + kBad + "b" + kBad + "c" + kBad + "d"},
         {std::string("nul\0in", 6), "nul" + kBad + "in"},
+        // C1 controls, and the marks, embeddings, overrides and isolates of text direction; not their neighbours.
+        {"\xC2\x80" "a\xC2\x9F" "b\xC2\xA0", kBad + "a" + kBad + "b\xC2\xA0"},
+        {"\xE2\x80\x8E\xE2\x80\x8F\xD8\x9C\xE2\x80\x8D", kBad + kBad + kBad + "\xE2\x80\x8D"},
+        {"\xE2\x80\xA9\xE2\x80\xAA\xE2\x80\xAE\xE2\x80\xAF", "\xE2\x80\xA9" + kBad + kBad + "\xE2\x80\xAF"},
+        {"\xE2\x81\xA5\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA", "\xE2\x81\xA5" + kBad + kBad + "\xE2\x81\xAA"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Escaped(c.in), c.out) << c.in;
+    std::string isolated;
+    AppendIsolated(isolated, "\xD7\xA9<", 1);
+    EXPECT_EQ(isolated, "<bdi>\xD7\xA9\xE2\x80\xA6</bdi>") << "a right-to-left text keeps to itself";
 }
 
 TEST(ReportText, CutsByCharactersNeverInsideOne) {

@@ -212,7 +212,7 @@ TEST(ReportPage, OneGameShowsItsFiguresRowTrendPointAndChart) {
     EXPECT_EQ(Attributes(page, "<svg class=\"game-chart\"", "data-samples"), Texts{"755"});
     std::string caption = Between(page, "<figcaption>", "</figcaption>");
     EXPECT_EQ(caption, "<figcaption>Game 1, 2026-03-04 05:06:07: 187 APM over 00:12:34, 00:00:33 below 100; "
-                       "Player: Ann, Map: Python, Game type: Melee</figcaption>");
+                       "Player: <bdi>Ann</bdi>, Map: <bdi>Python</bdi>, Game type: <bdi>Melee</bdi></figcaption>");
     // One game is one game in every heading.
     EXPECT_EQ(page.find("1 games"), std::string::npos);
     EXPECT_NE(page.find("The last 1 game, newest first"), std::string::npos);
@@ -311,11 +311,12 @@ TEST(ReportPage, ShortGamesAreShownApartAndKeptOutOfAveragesAndBests) {
     page = Page(games);
     EXPECT_NE(Figure(page, "average").find("no game of 3 minutes or more yet"), std::string::npos);
     EXPECT_EQ(Count(page, "<div class=\"best\">"), 0u);
-    EXPECT_NE(page.find("Too little play yet to compare the phases"), std::string::npos) << "no answer from no data";
+    EXPECT_NE(page.find("The recent games with a timeline are short games, which are left out."), std::string::npos)
+        << "no answer from no data";
     EXPECT_NE(page.find("No game of 3 minutes or more in the 4 weeks up to your newest game."), std::string::npos);
 }
 
-TEST(ReportPage, ProgressDrawsTheNewestThousandGamesByDateWithTheWeeksAverages) {
+TEST(ReportPage, ProgressDrawsTheNewestThousandGamesAndBuildsTheWeeksFromEveryGame) {
     std::vector<GameRecord> games = CraftedGames(1200, 3);  // one an hour from 2026-01-01, a Thursday
     std::string page = Page(games);
     EXPECT_EQ(Attributes(page, "<svg class=\"progress-chart\"", "data-points"), std::vector<std::string>{"1000"});
@@ -331,20 +332,28 @@ TEST(ReportPage, ProgressDrawsTheNewestThousandGamesByDateWithTheWeeksAverages) 
             EXPECT_GE(std::stol(x[i]), std::stol(x[i - 1])) << "by date";
         }
     }
-    // Game 201 starts 2026-01-09 08:00; its week from Monday 2026-01-05.
+    // The weeks hold every game: the first week's 96 games too, and all 168 of the week of Monday 2026-01-05,
+    // though its first drawn point, game 201, starts on its Friday.
     std::vector<std::string> weeks = Attributes(page, "<tr class=\"week\"", "data-week");
-    ASSERT_FALSE(weeks.empty());
-    EXPECT_EQ(weeks.back(), "2026-01-05");
+    ASSERT_EQ(weeks.size(), 8u);
+    EXPECT_EQ(weeks.back(), "2025-12-29");
     EXPECT_EQ(weeks.front(), "2026-02-16") << "game 1200 starts 2026-02-19";
-    std::string first = Between(page, "data-week=\"2026-01-12\">", "</tr>");
+    std::string split = Between(page, "data-week=\"2026-01-05\">", "</tr>");
     double sum = 0;
-    for (size_t i = 11 * 24; i < 18 * 24; ++i)
+    for (size_t i = 4 * 24; i < 11 * 24; ++i)
         sum += games[i].apm;
-    EXPECT_EQ(Cells(first, "apm"), std::vector<std::string>{std::to_string(std::lround(sum / (7 * 24)))});
-    EXPECT_EQ(Cells(first, "games"), std::vector<std::string>{"168"});
+    EXPECT_EQ(Cells(split, "apm"), std::vector<std::string>{std::to_string(std::lround(sum / (7 * 24)))});
+    EXPECT_EQ(Cells(split, "games"), std::vector<std::string>{"168"});
+    EXPECT_EQ(Cells(Between(page, "data-week=\"2025-12-29\">", "</tr>"), "games"), std::vector<std::string>{"96"});
+    // The 4 weeks before the last 4 are whole: days 0 to 24, 600 games, as the last 4 hold.
+    std::string answer = Between(page, "<p class=\"answer\" id=\"progress-answer\"", "</p>");
+    EXPECT_EQ(Attribute(answer, "data-games"), "600") << answer;
+    EXPECT_EQ(Attribute(answer, "data-before-games"), "600") << answer;
+    // The chart draws the weeks under its points only, from the week of the first drawn one.
     std::vector<std::string> path = Attributes(page, "<path class=\"week-average\"", "d");
     ASSERT_EQ(path.size(), 1u);
-    EXPECT_EQ(Count(path[0], "M"), weeks.size());
+    EXPECT_EQ(Count(path[0], "M"), weeks.size() - 1);
+    EXPECT_EQ(Numbers(path[0])[0], 56) << "the split week starts at the chart's left edge";
     std::vector<std::string> ticks = Texts(Between(page, "<svg class=\"progress-chart\"", "</svg>"), "xlabel");
     EXPECT_EQ(ticks.front(), "2026-01-05") << "dates on the axis";
     EXPECT_EQ(Texts(Between(page, "<svg class=\"progress-chart\"", "</svg>"), "xname"),
@@ -400,7 +409,7 @@ TEST(ReportPage, AbsurdValuesAreClampedOrTheGameLeftOut) {
     EXPECT_EQ(Column(page, "below")[4], "00:12:34");
     EXPECT_EQ(Column(page, "end")[3], "?");
     EXPECT_EQ(Column(page, "actions")[2], "125667") << "the most a game of 754 s holds at the highest APM";
-    EXPECT_EQ(Column(page, "started")[0], "yesterday");
+    EXPECT_EQ(Column(page, "started")[0], "<bdi>yesterday</bdi>");
     EXPECT_EQ(Count(page, "<svg class=\"game-chart\""), 8u);
     EXPECT_EQ(Attributes(page, "<svg class=\"game-chart\"", "data-samples"), Texts(8, "4"));
     EXPECT_EQ(Attributes(page, "<svg class=\"progress-chart\"", "data-points"), Texts{"7"}) << "the dated games";
@@ -433,7 +442,14 @@ TEST(ReportPage, TextsFromTheGameAndTheFilesAreEscaped) {
     for (const std::string& text : {player, map, mode})
         EXPECT_EQ(Count(page, text), 3u) << "the table, the chart's caption and the table by text: " << text;
     EXPECT_NE(page.find("Written &lt;/p&gt;&lt;script&gt;alert(2)&lt;/script&gt;"), std::string::npos);
-    EXPECT_EQ(Column(page, "started"), std::vector<std::string>{"&lt;img src=x&gt;"});
+    EXPECT_EQ(Column(page, "started"), std::vector<std::string>{"<bdi>&lt;img src=x&gt;</bdi>"});
+
+    // A text that turns the writing right to left is isolated, and its controls shown as replaced.
+    g.slotB = "\xE2\x80\xAE" "Python";
+    page = Page({g});
+    EXPECT_EQ(Count(page, "\xE2\x80\xAE"), 0u);
+    EXPECT_NE(Between(page, "<figcaption>", "</figcaption>").find("Map: <bdi>\xEF\xBF\xBDPython</bdi>, "),
+              std::string::npos);
 
     g.slotA = std::string(1000, 'x');
     g.slotB = "\xFF\xFE";
@@ -483,12 +499,23 @@ TEST(ReportAnswers, ThePageAnswersEachQuestionForAHistoryWhoseAnswersAreKnown) {
     std::string progress = Between(page, "<p class=\"answer\" id=\"progress-answer\"", "</p>");
     EXPECT_EQ(Attribute(progress, "data-change"), "32") << progress;
     EXPECT_NE(progress.find("faster"), std::string::npos) << progress;
+    EXPECT_EQ(Attribute(progress, "data-games"), "60") << progress;
+    EXPECT_EQ(Attribute(progress, "data-before-games"), "60") << progress;
+    EXPECT_NE(progress.find(" APM</strong> over 60 games; in the 4 weeks before: 112 APM over 60 games (+32, faster)"),
+              std::string::npos)
+        << progress;
+    // The other answer, the last 10 games against the 10 before, says how many games it rests on too.
+    std::string lastGames = Between(page, "<p class=\"answer\" id=\"progress-games\"", "</p>");
+    EXPECT_EQ(Attribute(lastGames, "data-games"), "10") << lastGames;
+    EXPECT_EQ(Attribute(lastGames, "data-before-games"), "10") << lastGames;
+    EXPECT_NE(lastGames.find(" APM</strong> over 10 games; the games before them: "), std::string::npos) << lastGames;
+    EXPECT_EQ(Count(page, "id=\"progress-differ\""), 0u) << "both faster";
     std::vector<std::string> weekly = Cells(Between(page, "<table class=\"weeks\">", "</table>"), "apm");
     ASSERT_EQ(weekly.size(), 8u);
     for (size_t i = 1; i < weekly.size(); ++i)
         EXPECT_GT(std::stoi(weekly[i - 1]), std::stoi(weekly[i])) << "newest first, each week faster";
-    // The short game of 400 APM is drawn apart and is no best.
-    EXPECT_EQ(Count(page, "<circle class=\"trend-short\""), 1u);
+    // The short games of 400 and 900 APM are drawn apart and are no best.
+    EXPECT_EQ(Count(page, "<circle class=\"trend-short\""), 2u);
     EXPECT_NE(Figure(page, "best").find("<span class=\"apm\">171</span>"), std::string::npos) << Figure(page, "best");
     // Slower after 10 minutes.
     std::string phases = Between(page, "<p class=\"answer\" id=\"phases-answer\"", "</p>");
@@ -500,15 +527,55 @@ TEST(ReportAnswers, ThePageAnswersEachQuestionForAHistoryWhoseAnswersAreKnown) {
               (std::vector<std::string>{"24", "24", "24", "24", "24", "0"}));
     // Faster on one map.
     std::string maps = Between(page, "<p class=\"answer\" data-column=\"map\">", "</p>");
-    EXPECT_NE(maps.find("fastest on <strong>Lost Temple</strong>"), std::string::npos) << maps;
-    EXPECT_NE(maps.find("slowest on <strong>Python</strong>"), std::string::npos) << maps;
+    EXPECT_NE(maps.find("fastest on <strong><bdi>Lost Temple</bdi></strong>"), std::string::npos) << maps;
+    EXPECT_NE(maps.find("slowest on <strong><bdi>Python</bdi></strong>"), std::string::npos) << maps;
     EXPECT_EQ(Count(page, "<p class=\"answer\" data-column=\"player\">"), 0u) << "one player has no fastest";
     // Each game's pause below the limit is shaded for its 20 s and its alert marked.
-    std::string chart = Between(page, "<svg class=\"game-chart\"", "</svg>");
+    std::string chart = Between(page, "aria-label=\"APM over game " + std::to_string(games.size() - 1) + "\"", "</svg>");
     EXPECT_EQ(Attributes(chart, "<path class=\"alert\"", "data-seconds"), std::vector<std::string>{"739"});
     std::vector<std::string> width = Attributes(chart, "<rect class=\"below\"", "width");
     ASSERT_EQ(width.size(), 1u);
     EXPECT_NEAR(std::stoi(width[0]), 20 * 732 / 900, 2);
+
+    // The last 10 games slower while the weeks still rise: the page says why the two answers disagree.
+    for (size_t i = games.size() - 11; i < games.size(); ++i)
+        games[i].apm -= 40;
+    page = Page(games, LearningTimeline);
+    EXPECT_LT(std::stoi(Attribute(Between(page, "<p class=\"answer\" id=\"progress-games\"", ">"), "data-change")), 0);
+    EXPECT_GT(std::stoi(Attribute(Between(page, "<p class=\"answer\" id=\"progress-answer\"", ">"), "data-change")), 0);
+    EXPECT_NE(page.find("rest on different games: the first on 20 games, the second on 120 games"),
+              std::string::npos);
+}
+
+// The phases follow the page's one rule: short games are left out, the warm-up is not counted and the
+// whole-game correction is taken off, so that a phase compares with a game's APM.
+TEST(ReportAnswers, PhasesLeaveOutShortGamesAndTheWarmUpAndAreCorrectedAsAGamesApmIs) {
+    auto phaseApm = [](const std::string& page) {
+        return Cells(Between(page, "<table class=\"phases\">", "</table>"), "apm");
+    };
+    std::vector<GameRecord> games = LearningGames();
+    ASSERT_LT(games.back().lengthSeconds, 180u) << "the newest game is a short one";
+    std::string page = Page(games, LearningTimeline);
+    std::string withoutShort = Page(games, [](const GameRecord& g) {
+        return g.lengthSeconds < 180 ? std::vector<Sample>() : LearningTimeline(g);
+    });
+    EXPECT_EQ(phaseApm(page), phaseApm(withoutShort)) << "the short games' timelines change nothing";
+    EXPECT_EQ(Attributes(page, "<p class=\"legend\"", "data-games"), std::vector<std::string>{"18"});
+
+    // A steady player: 200 actions a minute, an APM of 184 after the correction, and a burst in the warm-up.
+    games = CraftedGames(20);
+    for (GameRecord& g : games)
+        g.apm = 184;
+    page = Page(games, [](const GameRecord& g) {
+        std::vector<Sample> samples;
+        for (uint32_t s = 0; s <= g.lengthSeconds; ++s)
+            samples.push_back({s, s < 80 ? -1 : 184, s < 80 ? 400 : 200, 0});
+        return samples;
+    });
+    std::vector<std::string> phases = phaseApm(page);
+    ASSERT_EQ(phases.size(), 5u);
+    EXPECT_EQ(phases[0], "184") << "the first phase at the best game's APM, not above it";
+    EXPECT_EQ(phases[1], "184");
 }
 
 TEST(ReportPage, DatesCenturiesApartKeepTheDateAxisReadable) {

@@ -2,6 +2,7 @@
 #include "tests/unit/fake_os.h"
 
 #include "link/link.h"
+#include "measure/measure.h"
 #include "tools/bench/process_counters.h"
 
 namespace {

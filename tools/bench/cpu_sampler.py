@@ -1,10 +1,11 @@
 """Times one side of the CPU comparison from outside Wine. Runs the command (cpu_session.exe under Wine,
 in a session of its own: WINEPREFIX, and CADRO_XVFB_PID for its display), and at each "mark NAME-begin" /
 "mark NAME-end" line it prints reads the kernel's CPU counters of every thread of the program's Wine
-process and of the session's wineserver and Xvfb. Appends one JSON line per run to --out: each window's
-seconds and nanoseconds per part, and the session's notes.
+process, of the simulated game's (the control) and of the session's wineserver and Xvfb. Appends one JSON
+line per session to --out: its run and its place in the run's order, each window's seconds and
+nanoseconds per part, and the session's notes.
 
-usage: cpu_sampler.py --program cadro --run N --out FILE -- COMMAND..."""
+usage: cpu_sampler.py --program cadro --run N [--order 1|2] --out FILE -- COMMAND..."""
 
 import argparse
 import json
@@ -14,7 +15,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from cpu_stats import schedstat_ns, start_ticks, window_parts  # noqa: E402
+from cpu_stats import CONTROL, delta_ns, schedstat_ns, start_ticks, window_parts  # noqa: E402
 
 
 def read(path, mode="r"):
@@ -60,27 +61,31 @@ class Sampler:
         self.prefix = os.environ["WINEPREFIX"]
         xvfb = os.environ.get("CADRO_XVFB_PID", "")
         self.xvfb = int(xvfb) if xvfb.isdigit() else None
-        self.pid = self.wineserver = None
+        self.pid = self.sim = self.wineserver = None
 
     def find(self):
         for pid, name in session_pids(self.prefix):
             if name == self.program:
                 self.pid = pid
+            elif name == "sim.exe":
+                self.sim = pid
             elif name.startswith("wineserver"):
                 self.wineserver = pid
 
     def sample(self):
-        if not self.pid or not self.wineserver:
+        if not self.pid or not self.sim or not self.wineserver:
             self.find()
         return {
             "wall": time.monotonic_ns(),
             "threads": threads(self.pid) if self.pid else {},
+            "sim": threads(self.sim) if self.sim else {},
             "servers": {"wineserver": process_ns(self.wineserver), "xvfb": process_ns(self.xvfb)},
         }
 
 
 def measure(a, b, pid):
     parts, count, lost = window_parts(pid, a["threads"], b["threads"], a["servers"], b["servers"])
+    parts[CONTROL] = delta_ns(a["sim"], b["sim"])
     return {"seconds": (b["wall"] - a["wall"]) / 1e9, "parts": parts, "threads": count, "lost": lost}
 
 
@@ -88,6 +93,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True, help="cadro or floor")
     parser.add_argument("--run", type=int, default=1)
+    parser.add_argument("--order", type=int, default=1, help="1: the run's first session, 2: its second")
     parser.add_argument("--out", required=True)
     parser.add_argument("command", nargs=argparse.REMAINDER)
     args = parser.parse_args()
@@ -109,7 +115,10 @@ def main():
     ok = child.returncode == 0 and sampler.pid is not None and set(windows) == {"game", "between"}
     if sampler.pid is None:
         notes.append(f"{args.program}.exe was not found among the session's processes")
-    record = {"program": args.program, "run": args.run, "ok": ok, "windows": windows, "notes": notes}
+    if sampler.sim is None:
+        notes.append("sim.exe was not found among the session's processes: no control")
+    record = {"program": args.program, "run": args.run, "order": args.order, "ok": ok, "windows": windows,
+              "notes": notes}
     with open(args.out, "a") as out:
         out.write(json.dumps(record) + "\n")
     return 0 if ok else 1

@@ -1,11 +1,14 @@
 """The arithmetic of the CPU comparison: reading the kernel's per-thread schedstat, turning two samples
 into a window's nanoseconds per part (the program's main thread, its hook thread, its other threads, the
-session's wineserver and Xvfb), and the spread of several runs. No I/O beyond the text handed in."""
+session's wineserver and Xvfb, and the control: the simulated game's own threads), Cadro's and the
+floor's windows paired by run, and the spread of several runs. No I/O beyond the text handed in."""
 
 from statistics import median
 
 PARTS = ("main", "hook", "others", "wineserver", "xvfb")
 OWN = ("main", "hook", "others")
+# The simulated game does the same in both sessions, so its CPU moves only with the machine.
+CONTROL = "sim"
 
 
 def schedstat_ns(text):
@@ -33,14 +36,21 @@ def window_parts(pid, before, after, servers_before, servers_after):
     others = sorted((start, tid) for tid, (start, _) in after.items() if tid != pid)
     hook = others[0][1] if others else None
     for tid, (_, ns) in after.items():
-        delta = ns - before.get(tid, (0, 0))[1]
         part = "main" if tid == pid else "hook" if tid == hook else "others"
-        parts[part] += delta
+        parts[part] += ns - before.get(tid, (0, 0))[1]
     for name in ("wineserver", "xvfb"):
         a, b = servers_before.get(name), servers_after.get(name)
         parts[name] = b - a if a is not None and b is not None else None
     lost = sum(1 for tid in before if tid not in after)
     return parts, len(after), lost
+
+
+def delta_ns(before, after):
+    """The nanoseconds all of a process's threads ran between two samples (thread id to (start ticks, ns),
+    a thread born meanwhile counting from zero), or None when the process was not found at the end."""
+    if not after:
+        return None
+    return sum(ns - before.get(tid, (0, 0))[1] for tid, (_, ns) in after.items())
 
 
 def spread(values):
@@ -61,15 +71,30 @@ def rate(window, keys):
     return total / window["seconds"]
 
 
-def paired(cadro, floor, keys, combine):
-    """combine(Cadro's rate, the floor's rate) for each pair of runs taken in turn, skipping pairs with
-    a side not measured."""
+def pairs(records, state):
+    """(Cadro's window, the floor's window) in the state for each run that has both, in the order of the
+    runs: the two sides of a pair share a run number, whatever order their records came in."""
+    runs = {}
+    for r in records:
+        if state in r["windows"]:
+            runs.setdefault(r["run"], {})[r["program"]] = r["windows"][state]
+    return [(sides["cadro"], sides["floor"]) for _, sides in sorted(runs.items())
+            if "cadro" in sides and "floor" in sides]
+
+
+def paired(windows, keys, combine):
+    """combine(Cadro's rate, the floor's rate) for each pair, skipping pairs with a side not measured."""
     out = []
-    for c, f in zip(cadro, floor):
+    for c, f in windows:
         a, b = rate(c, keys), rate(f, keys)
         if a is not None and b is not None:
             out.append(combine(a, b))
     return out
+
+
+def drift(windows):
+    """The control per pair: the simulated game's CPU in the floor's session over that in Cadro's."""
+    return paired(windows, (CONTROL,), lambda c, f: ratio(f, c))
 
 
 def ratio(a, b):

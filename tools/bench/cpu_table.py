@@ -1,19 +1,20 @@
 """The CPU comparison's markdown table, from the JSON lines cpu_sampler.py wrote: Cadro against the floor
 per state, its own threads alone and with its session's wineserver and Xvfb, each figure the median of
-the runs with their range, and where the difference goes, part by part.
+the runs with their range, the ratios taken pair by pair (a pair: Cadro's and the floor's sessions of one
+run), where the difference goes, part by part, and under it the control's drift.
 
-usage: cpu_table.py RESULTS [--window S]"""
+usage: cpu_table.py RESULTS [--window S] [--parallel]"""
 
 import json
 import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from cpu_stats import OWN, PARTS, paired, rate, ratio, spread  # noqa: E402
+from cpu_stats import CONTROL, OWN, PARTS, drift, pairs, paired, rate, ratio, spread  # noqa: E402
 
 STATES = (("game", "In a game"), ("between", "Between games"))
 PART_NAMES = {"main": "main thread", "hook": "hook thread", "others": "other threads",
-              "wineserver": "its wineserver", "xvfb": "its Xvfb"}
+              "wineserver": "its wineserver", "xvfb": "its Xvfb", CONTROL: "the simulated game (control)"}
 GOAL_OWN, GOAL_SERVERS = 1.05, 1.10
 
 
@@ -50,8 +51,9 @@ def comparison(records):
     servers = OWN + ("wineserver", "xvfb")
     for state, title in STATES:
         cadro, floor = runs_of(records, "cadro", state), runs_of(records, "floor", state)
-        own = paired(cadro, floor, OWN, ratio)
-        total = paired(cadro, floor, servers, ratio)
+        both = pairs(records, state)
+        own = paired(both, OWN, ratio)
+        total = paired(both, servers, ratio)
         lines.append(f"| {title} | {cell([rate(w, OWN) for w in cadro])} | {cell([rate(w, OWN) for w in floor])} "
                      f"| {cell(own, times)} | {goal(own, GOAL_OWN)} "
                      f"| {cell([rate(w, servers) for w in cadro])} | {cell([rate(w, servers) for w in floor])} "
@@ -63,12 +65,24 @@ def breakdown(records):
     lines = ["| state | part | Cadro | floor | Cadro − floor |", "|---|---|---|---|---|"]
     for state, title in STATES:
         cadro, floor = runs_of(records, "cadro", state), runs_of(records, "floor", state)
-        for part in PARTS:
+        for part in PARTS + (CONTROL,):
             keys = (part,)
             lines.append(f"| {title} | {PART_NAMES[part]} | {cell([rate(w, keys) for w in cadro])} "
                          f"| {cell([rate(w, keys) for w in floor])} "
-                         f"| {cell(paired(cadro, floor, keys, lambda a, b: a - b))} |")
+                         f"| {cell(paired(pairs(records, state), keys, lambda a, b: a - b))} |")
     return lines
+
+
+def control(records):
+    """The line under the tables: how far the machine moved between the two sessions of a pair."""
+    states = []
+    for state, title in STATES:
+        values = drift(pairs(records, state))
+        states.append(f"{title.lower()} {cell(values, times)} over {len([v for v in values if v is not None])} "
+                      f"pair(s)")
+    return ("Control, the simulated game's own CPU (all its threads, over the same windows), the floor's "
+            "session over Cadro's, pair by pair: " + "; ".join(states) + ". Away from 1× the machine gave the "
+            "two sessions of a pair unlike periods, and their ratios above carry that much.")
 
 
 def notes(records):
@@ -78,20 +92,22 @@ def notes(records):
                             + (f", {w['lost']} ended during it" if w["lost"] else "")
                             for state, w in r["windows"].items())
         status = "" if r["ok"] else " NOT COMPLETE;"
-        out.append(f"- {r['program']} run {r['run']}:{status} {windows}. " + "; ".join(r["notes"]) + ".")
+        order = f" ({'first' if r['order'] == 1 else 'second'})" if "order" in r else ""
+        out.append(f"- {r['program']} run {r['run']}{order}:{status} {windows}. " + "; ".join(r["notes"]) + ".")
     return out
 
 
 def table(records, window, parallel=False):
     runs = max((r["run"] for r in records), default=0)
-    order = "the runs side by side, each Cadro then the floor" if parallel else "one after the other"
+    order = ("the two sessions of each run side by side, the runs one after another" if parallel else
+             "one after the other, run 1 Cadro first, run 2 the floor first, and so on alternately")
     head = [f"CPU in sessions of their own: Cadro and the floor each with its own Xvfb, Wine prefix and "
             f"wineserver, {order}, {runs} run(s) of each, windows of {window} s in a game "
             f"(300 APM) and between games. Nanoseconds on a CPU per second of wall time (ns/s), from "
             f"/proc/<pid>/task/*/schedstat; each cell is the median of the runs (min–max), ratios are taken "
-            f"run by run.", ""]
+            f"run by run, each run's Cadro against the same run's floor.", ""]
     return "\n".join(head + comparison(records) + [""] + ["Where it goes, ns/s per part:", ""]
-                     + breakdown(records) + [""] + notes(records)) + "\n"
+                     + breakdown(records) + ["", control(records), ""] + notes(records)) + "\n"
 
 
 def main():

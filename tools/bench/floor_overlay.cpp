@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr COLORREF kKey = RGB(255, 0, 255);
 constexpr int kWidth = 300;
 constexpr int kRowHeight = 24;
 constexpr int kHeight = 18 + kRowHeight;  // the timer's row and its height
@@ -40,14 +39,13 @@ bool MakeFloorOverlay() {
                                 nullptr);
     if (!g_surface)
         return false;
-    SetLayeredWindowAttributes(g_surface, kKey, 0, LWA_COLORKEY);
+    // Opaque: layered only so that clicks pass through it, with no colour key for the system to apply.
+    SetLayeredWindowAttributes(g_surface, 0, 255, LWA_ALPHA);
     ShowWindow(g_surface, SW_SHOWNOACTIVATE);
-    // Filled once shown: Wine gives the window its pixels only then.
+    // Filled once shown (Wine gives the window its pixels only then), black as the lines' background.
     HDC dc = GetDC(g_surface);
     RECT all = {0, 0, kWidth, kHeight};
-    HBRUSH key = CreateSolidBrush(kKey);
-    FillRect(dc, &all, key);
-    DeleteObject(key);
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     ReleaseDC(g_surface, dc);
     g_font = MakeFont();
     return true;

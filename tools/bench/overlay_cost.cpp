@@ -79,11 +79,18 @@ int main(int argc, char** argv) {
     DrawOverlayText("APM = 250 (300) ", 0);
     HWND game = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "game", WS_POPUP, 0, 0, 640, 480,
                                   nullptr, nullptr, nullptr, nullptr);
-    ::ShowWindow(game, SW_SHOWNOACTIVATE);
+    // The overlay is raised only above the game in front.
+    ::ShowWindow(game, SW_SHOW);
+    ::SetForegroundWindow(game);
+    PlaceOverlayOver(game);
     // The clock each raise is given: far enough apart that none is held back.
     uint32_t now = 0;
     RaiseOverlaySurface(now);
 
+    // What a tick asks to follow the game to another monitor, and what it no longer asks.
+    RECT where;
+    Report("the game's place, asked on every tick", Time(calls, [&](int) { TheOs().WindowRect(game, &where); }));
+    Report("the game's monitor, asked when it moved", Time(calls, [&](int) { TheOs().WindowMonitor(game); }));
     Report("keep on top, already on top (the usual tick)", Time(calls, [&](int) {
                now += kOverlayRaiseGap;
                RaiseOverlaySurface(now);
@@ -103,6 +110,7 @@ int main(int argc, char** argv) {
            }));
     ClearOverlaySurface();
     GameTicks(calls);
+    PlaceOverlayOver(nullptr);
     ::DestroyWindow(game);
     DestroyOverlaySurface();
     return 0;

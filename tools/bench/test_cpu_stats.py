@@ -2,7 +2,9 @@
 
 import unittest
 
-from cpu_stats import OWN, paired, rate, ratio, schedstat_ns, spread, start_ticks, window_parts
+from cpu_stats import (OWN, delta_ns, drift, pairs, paired, rate, ratio, schedstat_ns, spread, start_ticks,
+                       window_parts)
+from cpu_table import control
 
 
 class ReadingTheKernel(unittest.TestCase):
@@ -37,9 +39,17 @@ class WindowParts(unittest.TestCase):
         self.assertIsNone(parts["wineserver"])
         self.assertEqual((count, lost), (2, 1))
 
+    def test_the_control_counts_every_thread_of_the_game_and_needs_it_found(self):
+        self.assertEqual(delta_ns({1: (5, 100), 2: (6, 10)}, {1: (5, 400), 2: (6, 10), 3: (9, 7)}), 307)
+        self.assertIsNone(delta_ns({1: (5, 100)}, {}))
+
 
 def window(seconds, **parts):
     return {"seconds": seconds, "parts": dict({"main": 0, "hook": 0, "others": 0}, **parts)}
+
+
+def record(program, run, **parts):
+    return {"program": program, "run": run, "windows": {"game": window(1, **parts)}}
 
 
 class RunsAndTheirSpread(unittest.TestCase):
@@ -53,12 +63,22 @@ class RunsAndTheirSpread(unittest.TestCase):
         self.assertEqual(rate(w, OWN), 200)
         self.assertIsNone(rate(w, OWN + ("wineserver",)))
 
-    def test_runs_pair_in_turn_and_skip_what_one_side_lacks(self):
-        cadro = [window(1, main=110), window(1, main=120, xvfb=None), window(1, main=300)]
-        floor = [window(1, main=100), window(1, main=100, xvfb=5)]
-        self.assertEqual(paired(cadro, floor, OWN, ratio), [1.1, 1.2])
-        self.assertEqual(paired(cadro, floor, ("main", "xvfb"), ratio), [])
+    def test_sides_pair_by_run_whatever_order_they_came_in(self):
+        # The order the sessions finish in: the floor's runs back to front, run 3 without its floor.
+        records = [record("cadro", 1, main=110), record("cadro", 2, main=120, xvfb=None), record("cadro", 3, main=300),
+                   record("floor", 2, main=60, xvfb=5), record("floor", 1, main=100)]
+        both = pairs(records, "game")
+        self.assertEqual(paired(both, OWN, ratio), [1.1, 2.0])
+        self.assertEqual(paired(both, ("main", "xvfb"), ratio), [])
+        self.assertEqual(pairs(records, "between"), [])
         self.assertIsNone(ratio(5, 0))
+
+    def test_the_control_line_gives_the_floors_game_over_cadros_per_pair(self):
+        records = [record("floor", 1, sim=1100), record("cadro", 1, sim=1000), record("cadro", 2, sim=1000),
+                   record("floor", 2, sim=900), record("cadro", 3, sim=1000), record("floor", 3, sim=1000)]
+        self.assertEqual(drift(pairs(records, "game")), [1.1, 0.9, 1.0])
+        self.assertIn("in a game 1.000× (0.900×–1.100×) over 3 pair(s); between games n/a over 0 pair(s)",
+                      control(records))
 
 
 if __name__ == "__main__":

@@ -7,5 +7,6 @@
 HistoryStore& ProgramHistory();
 // For tests: the next use makes a new store, and the games waiting in this one are dropped.
 void ForgetProgramHistory();
-// At exit: writes the games still waiting, silently; true when rows were written that the report lacks.
-bool SaveUnsavedGames();
+// Writes the games still waiting, silently: at start those an earlier program kept on disk, at exit this one's,
+// keeping on disk those that cannot be written. True when rows were written that the report lacks.
+bool SaveUnsavedGames(bool exiting);

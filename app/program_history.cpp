@@ -1,4 +1,4 @@
-#include "history/program_history.h"
+#include "app/program_history.h"
 
 #include <memory>
 
@@ -26,9 +26,9 @@ HistoryStore& ProgramHistory() {
 
 void ForgetProgramHistory() { g_store.reset(); }
 
-bool SaveUnsavedGames() {
-    if (!g_store)
-        return false;
-    g_store->SaveWaiting();
-    return g_store->unreported();
+bool SaveUnsavedGames(bool exiting) {
+    HistoryStore& store = ProgramHistory();
+    if (store.SaveWaiting() != 0 && exiting)
+        store.KeepWaiting();
+    return store.unreported();
 }

@@ -1,4 +1,4 @@
-#include "history/game_end.h"
+#include "record/game_end.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// One measured game as the history keeps it, and its APM over time.
+// One measured game as every part keeps it (the history, the report), and its APM over time.
 // The numbers are those of the game's summary lines in the event log, to the unit; texts are UTF-8.
 #pragma once
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "history/game_end.h"
+#include "record/game_end.h"
 
 struct GameRecord {
     std::string started;      // local date and time the game was recognised, "2026-12-09T04:12:33"
