@@ -642,6 +642,9 @@ TEST(ReportSpam, TheFifthAnswerTheTableAndTheChartsShowTheEffectiveApmBesideTheA
     EXPECT_EQ(spam[1], "20 %");
     EXPECT_EQ(eapm[23], "\xE2\x80\x94");
     EXPECT_EQ(spam[23], "\xE2\x80\x94");
+    // Beside the APM by date: a point for each game that counts and kept it, and the weeks' averages.
+    EXPECT_EQ(Attributes(page, "<circle class=\"trend-effective\"", "data-game").size(), 22u);
+    EXPECT_EQ(Cells(Between(page, "<table class=\"weeks\">", "</table>"), "eapm")[0], "80");
     // The effective line on the charts of the games whose timelines kept it, drawn under the APM's.
     std::string newest = Between(page, "data-game=\"24\" data-samples", "</svg>");
     ASSERT_FALSE(newest.empty());
