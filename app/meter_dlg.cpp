@@ -55,6 +55,9 @@ BOOL CMeterDlg::OnInitDialog() {
             ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
             ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about);
             ::AppendMenuA(menu, MF_STRING, IDM_GAME_HISTORY, "Game &history...");
+            ::AppendMenuA(menu, MF_STRING | (m_bHistory ? MF_CHECKED : 0), IDM_KEEP_HISTORY, "&Keep game history");
+            ::AppendMenuA(menu, MF_STRING | (m_bBackSound ? MF_CHECKED : 0), IDM_BACK_SOUND,
+                          "&Sound when APM is back");
         }
     }
     MarkMainWindow(m_hWnd, MainWindowMark(), true);
@@ -95,9 +98,21 @@ void CMeterDlg::OnSysCommand(UINT id, LPARAM lParam) {
         about.DoModal();
     } else if ((id & 0xFFF0) == IDM_GAME_HISTORY) {
         OpenGameReport(m_bHistory != 0);
+    } else if ((id & 0xFFF0) == IDM_KEEP_HISTORY) {
+        ToggleMenuSetting(IDM_KEEP_HISTORY, &m_bHistory, "history");
+    } else if ((id & 0xFFF0) == IDM_BACK_SOUND) {
+        ToggleMenuSetting(IDM_BACK_SOUND, &m_bBackSound, "backsound");
     } else {
         CDialog::OnSysCommand(id, lParam);
     }
+}
+
+void CMeterDlg::ToggleMenuSetting(UINT id, int* value, const char* entry) {
+    *value = *value ? 0 : 1;
+    if (HMENU menu = GetSystemMenu(FALSE))
+        ::CheckMenuItem(menu, id, MF_BYCOMMAND | (*value ? MF_CHECKED : MF_UNCHECKED));
+    if (CWinApp* app = AfxGetApp())
+        app->WriteProfileInt(kProfileSection, entry, *value);
 }
 
 void CMeterDlg::OnPaint() {

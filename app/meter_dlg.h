@@ -18,6 +18,9 @@ constexpr UINT WM_START_LINK = 0x8EB;
 
 // The window menu's "Game history..." item; its low four bits are the system's, and 0x10 is the About box.
 constexpr UINT IDM_GAME_HISTORY = 0x0020;
+// The window menu's check-marked "Keep game history" and "Sound when APM is back".
+constexpr UINT IDM_KEEP_HISTORY = 0x0030;
+constexpr UINT IDM_BACK_SOUND = 0x0040;
 
 
 class CMeterDlg : public CDialog {
@@ -36,6 +39,7 @@ public:
     int& m_bShowAlert = m_settings.showAlert;
     int& m_bShowTimer = m_settings.showTimer;
     int& m_bHistory = m_settings.history;
+    int& m_bBackSound = m_settings.backSound;
 
     std::unique_ptr<CFont> m_pFontSmall;
     uint8_t m_bSoundOn = true;
@@ -80,6 +84,8 @@ public:
 
 private:
     void FillDefaultSound();
+    // Turns a window-menu setting on or off, checks its item and keeps it in the registry at once.
+    void ToggleMenuSetting(UINT id, int* value, const char* entry);
     bool m_bMinimiseOnStart = false;  // "-auto": held until the window has been shown
     GameKeeper m_keeper{m_settings};
 

@@ -28,6 +28,7 @@ Settings ReadSettings(CWinApp& app) {
     s.showAlert = ReadFlag(&app, "showalert", 0);
     s.showTimer = ReadFlag(&app, "showtimer", 0);
     s.history = ReadFlag(&app, "history", 1);
+    s.backSound = ReadFlag(&app, "backsound", 0);
     return s;
 }
 
@@ -40,6 +41,7 @@ void WriteSettings(CWinApp& app, const Settings& s) {
     app.WriteProfileInt(kProfileSection, "showalert", s.showAlert);
     app.WriteProfileInt(kProfileSection, "showtimer", s.showTimer);
     app.WriteProfileInt(kProfileSection, "history", s.history);
+    app.WriteProfileInt(kProfileSection, "backsound", s.backSound);
 }
 
 void CMeterDlg::LoadSettings() {
@@ -50,14 +52,7 @@ void CMeterDlg::LoadSettings() {
 void CMeterDlg::FillDefaultSound() {
     if (!m_strSound.IsEmpty())
         return;
-    CString path = ProgramPath();
-    const char* text = path;
-    const char* slash = std::strrchr(text, '\\');
-    if (!slash)
-        return;  // no whole program path: better no default than a wrong one
-    CString folder(text, static_cast<int>(slash - text) + 1);
-    folder += "apmsounds\\cadro.wav";
-    m_strSound = folder;
+    m_strSound = ProgramSound("cadro.wav");
 }
 
 void CMeterDlg::SaveSettings() {

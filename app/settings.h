@@ -15,6 +15,7 @@ struct Settings {
     int showAlert = 0;
     int showTimer = 0;
     int history = 1;  // keep every summarised game in the history folder
+    int backSound = 0;  // a sound when the APM climbs back to the limit after an alert
 };
 
 // The profile's values, each its default where missing (or, for a check box, out of 0..1).

@@ -14,7 +14,8 @@
 namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-constexpr size_t kColumns = 14;
+constexpr size_t kColumns = 14;     // before the effective APM was kept
+constexpr size_t kAllColumns = 20;  // eapm, spam and spam by its four kinds after them
 // Far longer than any row written (texts from the game are short); a longer line is not read.
 constexpr size_t kLongestRow = 64u << 10;
 constexpr char kDateTimePattern[] = "####-##-##T##:##:##";
@@ -141,7 +142,7 @@ std::string Text(const std::string& field) {
 }
 
 bool ParseRow(const std::vector<std::string>& f, GameRecord* game) {
-    if (f.size() != kColumns || !IsStartTime(f[0]))
+    if ((f.size() != kColumns && f.size() != kAllColumns) || !IsStartTime(f[0]))
         return false;
     game->started = f[0];
     if (!Number(f[1], &game->lengthSeconds) || !Number(f[2], &game->apm) || !Number(f[3], &game->actions) ||
@@ -152,6 +153,16 @@ bool ParseRow(const std::vector<std::string>& f, GameRecord* game) {
     game->slotB = Text(f[11]);
     game->slotC = Text(f[12]);
     game->timeline = f[13];
+    if (f.size() == kAllColumns) {
+        uint32_t* kinds = game->spamByKind;
+        if (!(f[14].empty() || (Number(f[14], &game->eapm) && game->eapm >= 0)) || !Number(f[15], &game->spam) ||
+            !Number(f[16], &kinds[0]) || !Number(f[17], &kinds[1]) || !Number(f[18], &kinds[2]) ||
+            !Number(f[19], &kinds[3]))
+            return false;
+        // The kinds add up to the spam: a row torn inside its last number does not read as a smaller one.
+        if (static_cast<uint64_t>(kinds[0]) + kinds[1] + kinds[2] + kinds[3] != game->spam)
+            return false;
+    }
     return game->timeline.empty() || IsTimelineName(game->timeline);
 }
 
@@ -159,7 +170,7 @@ bool ParseRow(const std::vector<std::string>& f, GameRecord* game) {
 
 std::string HistoryHeader() {
     return "started,seconds,apm,actions,peak_apm,peak_at,limit,seconds_below,alerts,end,slot_a,slot_b,slot_c,"
-           "timeline\r\n";
+           "timeline,eapm,spam,reselects,repeats,reassigns,overflows\r\n";
 }
 
 std::string HistoryHead() { return kByteOrderMark + HistoryHeader(); }
@@ -171,8 +182,16 @@ std::string HistoryRow(const GameRecord& game) {
                   static_cast<unsigned long>(game.actions), static_cast<long>(game.peakApm),
                   static_cast<unsigned long>(game.peakSeconds), static_cast<long>(game.limit),
                   static_cast<unsigned long>(game.secondsBelow), static_cast<unsigned long>(game.alerts));
+    char eapm[16] = "";
+    if (game.eapm >= 0)
+        std::snprintf(eapm, sizeof eapm, "%ld", static_cast<long>(game.eapm));
+    char effective[96];
+    const uint32_t* kinds = game.spamByKind;
+    std::snprintf(effective, sizeof effective, ",%s,%lu,%lu,%lu,%lu,%lu\r\n", eapm, static_cast<unsigned long>(game.spam),
+                  static_cast<unsigned long>(kinds[0]), static_cast<unsigned long>(kinds[1]),
+                  static_cast<unsigned long>(kinds[2]), static_cast<unsigned long>(kinds[3]));
     return Field(game.started) + numbers + EndName(game.end) + ',' + Field(game.slotA) + ',' +
-           Field(game.slotB) + ',' + Field(game.slotC) + ',' + Field(game.timeline) + "\r\n";
+           Field(game.slotB) + ',' + Field(game.slotC) + ',' + Field(game.timeline) + effective;
 }
 
 HistoryRows ReadHistory(const std::string& text, size_t mostGames) {
@@ -180,8 +199,10 @@ HistoryRows ReadHistory(const std::string& text, size_t mostGames) {
     std::deque<GameRecord> games;
     std::vector<std::string> fields;
     const std::string header = HistoryHeader().substr(0, HistoryHeader().size() - 2);
+    // A file begun before the effective columns keeps its shorter header.
+    const std::string oldHeader = header.substr(0, header.find(",eapm"));
     EachLine(text, kLongestRow, [&](const std::string& line) {
-        if (line.empty() || line == header)
+        if (line.empty() || line == header || line == oldHeader)
             return;
         GameRecord game;
         if (!SplitFields(line, &fields) || !ParseRow(fields, &game)) {
@@ -201,29 +222,31 @@ HistoryRows ReadHistory(const std::string& text, size_t mostGames) {
 std::vector<GameRecord> ParseHistory(const std::string& text) { return ReadHistory(text, SIZE_MAX).games; }
 
 std::string TimelineText(const std::vector<Sample>& samples) {
-    std::string text = "seconds,apm,recent,alerts\r\n";
-    text.reserve(text.size() + samples.size() * 18);
+    std::string text = "seconds,apm,recent,alerts,effective\r\n";
+    text.reserve(text.size() + samples.size() * 22);
     for (const Sample& s : samples) {
         char apm[16] = "";
         if (s.apm >= 0)
             std::snprintf(apm, sizeof apm, "%ld", static_cast<long>(s.apm));
         char row[64];
-        std::snprintf(row, sizeof row, "%lu,%s,%ld,%lu\r\n", static_cast<unsigned long>(s.seconds), apm,
-                      static_cast<long>(s.recent), static_cast<unsigned long>(s.alerts));
+        std::snprintf(row, sizeof row, "%lu,%s,%ld,%lu,%ld\r\n", static_cast<unsigned long>(s.seconds), apm,
+                      static_cast<long>(s.recent), static_cast<unsigned long>(s.alerts),
+                      static_cast<long>(s.effective < 0 ? 0 : s.effective));
         text += row;
     }
     return text;
 }
 
-// Timelines written before alerts were kept have three columns.
+// Timelines written before alerts were kept have three columns, before the effective APM four.
 std::vector<Sample> ParseTimeline(const std::string& text) {
     std::vector<Sample> samples;
     std::vector<std::string> fields;
     EachLine(text, kLongestRow, [&](const std::string& line) {
         Sample s;
-        if (!SplitFields(line, &fields) || fields.size() < 3 || fields.size() > 4 || !Number(fields[0], &s.seconds) ||
+        if (!SplitFields(line, &fields) || fields.size() < 3 || fields.size() > 5 || !Number(fields[0], &s.seconds) ||
             !(fields[1].empty() || (Number(fields[1], &s.apm) && s.apm >= 0)) || !Number(fields[2], &s.recent) ||
-            (fields.size() == 4 && !Number(fields[3], &s.alerts)))
+            (fields.size() >= 4 && !Number(fields[3], &s.alerts)) ||
+            (fields.size() == 5 && !(Number(fields[4], &s.effective) && s.effective >= 0)))
             return;
         samples.push_back(s);
     });

@@ -27,7 +27,7 @@ std::vector<GameRecord> ParseHistory(const std::string& text);
 
 // The longest timeline file the program writes: 4096 samples (the recorder's most) of the longest row a
 // sample makes, with the header; a real one is about a third of it.
-constexpr size_t kMostTimelineBytes = 4096 * 48 + 32;
+constexpr size_t kMostTimelineBytes = 4096 * 58 + 40;
 // A timeline file's whole text, and its samples back (rows that do not parse are skipped).
 std::string TimelineText(const std::vector<Sample>& samples);
 std::vector<Sample> ParseTimeline(const std::string& text);

@@ -14,6 +14,9 @@ public:
 
     // Milliseconds since start-up; wraps at 2^32, so take differences in unsigned 32 bits.
     virtual uint32_t TickCount() = 0;
+    // The tick count when the message being handled was posted: the hook's reports wait in the queue
+    // until the loop pumps, up to a tick later, and the spam rules judge gaps finer than that.
+    virtual uint32_t MessageTime() { return TickCount(); }
     virtual void Sleep(uint32_t ms) = 0;
     // WaitForSingleObject on a process: WAIT_OBJECT_0 (0) once it has ended, WAIT_TIMEOUT while it
     // runs, WAIT_FAILED at once for a handle that cannot be waited on.

@@ -17,6 +17,7 @@ namespace {
 class Win32Os final : public Os {
 public:
     uint32_t TickCount() override { return ::GetTickCount(); }
+    uint32_t MessageTime() override { return static_cast<uint32_t>(::GetMessageTime()); }
     void Sleep(uint32_t ms) override { ::Sleep(ms); }
     uint32_t WaitProcess(HANDLE process, uint32_t ms) override { return ::WaitForSingleObject(process, ms); }
 

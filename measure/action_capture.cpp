@@ -3,16 +3,26 @@
 #include <cstring>
 
 #include "app/meter_dlg.h"
+#include "hook/ravik.h"
 #include "link/os.h"
+#include "measure/effective_apm.h"
 #include "measure/measure.h"
 
 namespace {
 
-constexpr uint32_t kWindowMs = 5000;
 constexpr uint32_t kEmpty = UINT32_MAX;
 
 // The minimap corner of the game screen: clicks there are not actions.
 bool InExcludedRect(uint32_t x, uint32_t y) { return x >= 1 && x <= 144 && y >= 320 && y <= 479; }
+
+// The modifier bits of a report; a hook that sends none reads as no modifier held.
+uint8_t Modifiers(uintptr_t bits) { return static_cast<uint8_t>(bits & (RAVIK_CTRL | RAVIK_SHIFT | RAVIK_ALT)); }
+
+// One counted action, judged for spam too.
+void Count(const ActionInput& action) {
+    CountAction();
+    g_effective.Count(TheOs().MessageTime(), action);
+}
 
 }  // namespace
 
@@ -27,30 +37,15 @@ void ResetActionRing() {
     g_iNewest = kEmpty;
     g_iOldest = kEmpty;
     g_nRecent = 0;
+    g_effective.Reset();
 }
 
 void CountAction() {
     g_nActions += 1;
-    if (g_nRecent < kStampCount)
-        g_nRecent += 1;
-    g_iNewest = (g_iNewest + 1) % kStampCount;
-    uint32_t now = TheOs().TickCount();
-    g_aStamps[g_iNewest] = now;
-    if (g_iOldest == kEmpty || g_iOldest == g_iNewest) {
-        // The ring was empty, or the newest stamp has just overwritten the oldest.
-        g_iOldest = (g_iOldest + 1) % kStampCount;
-        if (g_iOldest == g_iNewest)
-            return;
-    }
-    while (now - g_aStamps[g_iOldest] > kWindowMs) {
-        g_iOldest = (g_iOldest + 1) % kStampCount;
-        g_nRecent -= 1;
-        if (g_iOldest == g_iNewest)
-            break;
-    }
+    StampRing{g_aStamps, kStampCount, &g_iNewest, &g_iOldest, &g_nRecent}.Add(TheOs().TickCount());
 }
 
-LRESULT CMeterDlg::OnKeyReport(WPARAM key, LPARAM) {
+LRESULT CMeterDlg::OnKeyReport(WPARAM key, LPARAM modifiers) {
     if (key == VK_RETURN) {
         m_bChatMode = !m_bChatMode;
         return 0;
@@ -61,7 +56,7 @@ LRESULT CMeterDlg::OnKeyReport(WPARAM key, LPARAM) {
     }
     if (!m_bChatMode) {
         if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
-            CountAction();
+            Count(ActionInput::Key(static_cast<uint8_t>(key), Modifiers(static_cast<uintptr_t>(modifiers))));
         } else if (key == VK_F6) {
             m_bShowApm = !m_bShowApm;
             return 0;
@@ -76,10 +71,11 @@ LRESULT CMeterDlg::OnKeyReport(WPARAM key, LPARAM) {
     return 0;
 }
 
-LRESULT CMeterDlg::OnClickReport(WPARAM, LPARAM position) {
+LRESULT CMeterDlg::OnClickReport(WPARAM button, LPARAM position) {
     uint32_t x = static_cast<uint32_t>(position) & 0xFFFF;
     uint32_t y = (static_cast<uint32_t>(position) >> 16) & 0xFFFF;
+    uint8_t which = (button & RAVIK_RIGHT) ? ActionInput::kRight : ActionInput::kLeft;
     if (!InExcludedRect(x, y))
-        CountAction();
+        Count(ActionInput::Click(which, Modifiers(button)));
     return 0;
 }

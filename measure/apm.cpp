@@ -14,11 +14,40 @@ int32_t CorrectApm(int32_t raw) {
 }
 
 int32_t RecentApm(uint32_t now) {
-    if (g_nRecent == 0 || g_iOldest >= static_cast<uint32_t>(kStampCount))
+    return StampRate(g_aStamps, kStampCount, g_iOldest, g_nRecent, now);
+}
+
+namespace {
+
+constexpr uint32_t kWindowMs = 5000;
+
+}  // namespace
+
+void StampRing::Add(uint32_t now) const {
+    if (*count < size)
+        *count += 1;
+    *newest = (*newest + 1) % size;
+    stamps[*newest] = now;
+    if (*oldest == UINT32_MAX || *oldest == *newest) {
+        // The ring was empty, or the newest stamp has just overwritten the oldest.
+        *oldest = (*oldest + 1) % size;
+        if (*oldest == *newest)
+            return;
+    }
+    while (now - stamps[*oldest] > kWindowMs) {
+        *oldest = (*oldest + 1) % size;
+        *count -= 1;
+        if (*oldest == *newest)
+            break;
+    }
+}
+
+int32_t StampRate(const uint32_t* stamps, uint32_t size, uint32_t oldest, uint32_t count, uint32_t now) {
+    if (count == 0 || oldest >= size)
         return 0;
-    uint32_t age = now - g_aStamps[g_iOldest];
+    uint32_t age = now - stamps[oldest];
     if (age == 0)
         return 0;
-    uint64_t recent = static_cast<uint64_t>(g_nRecent) * 60000u / age;
+    uint64_t recent = static_cast<uint64_t>(count) * 60000u / age;
     return recent > 999 ? 999 : static_cast<int32_t>(recent);
 }

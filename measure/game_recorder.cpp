@@ -16,7 +16,7 @@ void GameRecorder::Start(bool keep, const char* slotA, const char* slotB, const 
     m_samples.reserve(kMaxSamples);
 }
 
-void GameRecorder::Tick(uint32_t elapsedMs, int32_t shownApm, int32_t recent, bool below) {
+void GameRecorder::Tick(uint32_t elapsedMs, int32_t shownApm, int32_t recent, bool below, int32_t effective) {
     if (!m_keep)
         return;
     if (below)
@@ -38,7 +38,7 @@ void GameRecorder::Tick(uint32_t elapsedMs, int32_t shownApm, int32_t recent, bo
         if (second < m_nextSecond)
             return;
     }
-    m_samples.push_back({second, shownApm, recent, 0});
+    m_samples.push_back({second, shownApm, recent, 0, effective});
     m_nextSecond = second + m_step;
 }
 
@@ -60,6 +60,10 @@ void GameRecorder::Finish(const GameSummary& summary, GameEnd end, int32_t limit
     m_record.secondsBelow = static_cast<uint32_t>(m_belowMs / 1000);
     m_record.alerts = m_alerts;
     m_record.end = end;
+    m_record.eapm = summary.effectiveApm;
+    m_record.spam = summary.spam;
+    for (int i = 0; i < 4; ++i)
+        m_record.spamByKind[i] = summary.spamByKind[i];
     m_finished = true;
 }
 

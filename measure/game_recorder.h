@@ -19,8 +19,8 @@ public:
     // kept unless keep.
     void Start(bool keep, const char* slotA, const char* slotB, const char* slotC);
     // One tick, elapsed ms into the game: shownApm is -1 while the overlay shows "---"; below says
-    // whether the tick counted as below the limit.
-    void Tick(uint32_t elapsedMs, int32_t shownApm, int32_t recent, bool below);
+    // whether the tick counted as below the limit; effective is the effective short-term APM.
+    void Tick(uint32_t elapsedMs, int32_t shownApm, int32_t recent, bool below, int32_t effective = 0);
     // An alert sounded; it is marked on the newest sample.
     void Alert();
     // The summary was logged: the game's record is complete.

@@ -31,6 +31,19 @@ int32_t CorrectApm(int32_t raw);
 // Short-term rate from the ring at now, at most 999; 0 for an empty ring or no time passed.
 int32_t RecentApm(uint32_t now);
 
+// A ring of action times (the APM's and the effective one): size stamps, the newest and oldest index
+// (UINT32_MAX while empty) and how many are recent. Add drops the stamps more than 5000 ms older than now.
+struct StampRing {
+    uint32_t* stamps;
+    uint32_t size;
+    uint32_t* newest;
+    uint32_t* oldest;
+    uint32_t* count;
+    void Add(uint32_t now) const;
+};
+// The rate of such a ring at now, at most 999; 0 for an empty ring or no time passed.
+int32_t StampRate(const uint32_t* stamps, uint32_t size, uint32_t oldest, uint32_t count, uint32_t now);
+
 // The numbers of a game's summary lines, as they were logged.
 struct GameSummary {
     uint32_t lengthMs = 0;     // from the start to the summary
@@ -38,4 +51,7 @@ struct GameSummary {
     uint32_t actions = 0;
     int32_t peakApm = 0;
     uint32_t peakSeconds = 0;  // the time in the "Highest APM" line
+    int32_t effectiveApm = 0;  // not logged: the history's
+    uint32_t spam = 0;
+    uint32_t spamByKind[4] = {};
 };

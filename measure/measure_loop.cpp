@@ -6,12 +6,15 @@
 #include <string>
 
 #include "app/meter_dlg.h"
+#include "app/program_path.h"
 #include "link/link.h"
 #include "link/os.h"
+#include "measure/effective_apm.h"
 #include "measure/game_recorder.h"
 #include "measure/game_sink.h"
 #include "measure/measure.h"
 #include "measure/overlay_painter.h"
+#include "measure/recovery_cue.h"
 #include "util/local_time.h"
 
 namespace {
@@ -34,6 +37,7 @@ struct GameState {
     int beepCountdown = -1;
     OverlayPainter overlay;
     GameRecorder history;
+    RecoveryCue backCue;
 };
 
 GameSink* g_sink = nullptr;
@@ -62,12 +66,13 @@ static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed
     }
 
     bool below = recent < dlg.m_nApmLimit && elapsed > kWarmUp;
-    game.history.Tick(elapsed, elapsed < kWarmUp ? -1 : game.shownApm, recent, below);
+    game.history.Tick(elapsed, elapsed < kWarmUp ? -1 : game.shownApm, recent, below, g_effective.ring.Recent(now));
 
     char number[16];
     if (elapsed < kWarmUp) {
         std::strcpy(number, "---");
         g_nActions = 0;
+        g_effective.ClearCounts();
     } else {
         std::snprintf(number, sizeof number, "%03d", static_cast<int>(game.shownApm));
     }
@@ -86,10 +91,17 @@ static void Tick(CMeterDlg& dlg, GameState& game, uint32_t now, uint32_t elapsed
                 if (!dlg.m_strSound.IsEmpty() && dlg.m_bSoundOn) {
                     os.PlaySoundFile(dlg.m_strSound);
                     game.history.Alert();
+                    game.backCue.Alerted();
                 }
                 game.beepCountdown = -1;
             }
         }
+    }
+
+    if (game.backCue.Tick(below, dlg.m_bSoundOn, dlg.m_bBackSound != 0)) {
+        CString back = ProgramSound("back.wav");
+        if (!back.IsEmpty())
+            os.PlaySoundFile(back);
     }
 
     const char* shown = nullptr;
@@ -136,7 +148,12 @@ static GameSummary LogSummary(const GameState& game) {
     std::string clock = ClockText(t);
     std::snprintf(line, sizeof line, "Highest APM = %d at %s:", static_cast<int>(game.peakApm), clock.c_str());
     LogLine(line);
-    return {now - game.startTick, apm, g_nActions, game.peakApm, t};
+    GameSummary summary{now - game.startTick, apm, g_nActions, game.peakApm, t};
+    summary.effectiveApm = counted == 0 ? 0 : EffectiveApm(g_nActions, g_effective.spam, counted);
+    summary.spam = g_effective.spam;
+    for (int i = 0; i < kSpamKinds; ++i)
+        summary.spamByKind[i] = g_effective.byKind[i];
+    return summary;
 }
 
 bool CMeterDlg::MeasureGame(HANDLE process) {

@@ -21,6 +21,12 @@ struct GameRecord {
     GameEnd end = GameEnd::kGameOver;
     std::string slotA, slotB, slotC;  // the texts captured when the game was recognised
     std::string timeline;     // the timeline's file name in the timelines folder; "" when none
+    // The effective APM (over the same time, with the same correction as apm) and the spam, in all and by
+    // kind: re-selects, repeated orders, repeated assignments, overflowing queues. Rows written before they
+    // were kept read as eapm -1 and no spam.
+    int32_t eapm = -1;
+    uint32_t spam = 0;
+    uint32_t spamByKind[4] = {};
 };
 
 // The game's APM at one moment.
@@ -29,4 +35,5 @@ struct Sample {
     int32_t apm = -1;      // the whole-game APM as shown; -1 during the warm-up
     int32_t recent = 0;    // the short-term APM
     uint32_t alerts = 0;   // alert sounds played since the sample before
+    int32_t effective = -1;  // the effective short-term APM; -1 in timelines written before it was kept
 };

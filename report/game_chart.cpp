@@ -21,11 +21,14 @@ struct Column {
     uint32_t seconds = 0;  // the span of game time its samples stand for
     uint32_t below = 0;    // of that, after the warm-up and under the limit
     double recentSum = 0;  // weighted by seconds
+    double effectiveSum = 0;
+    uint32_t effectiveSeconds = 0;  // of samples that kept the effective APM
     int32_t apm = -1;      // the last whole-game APM; -1 during the warm-up
     uint32_t alerts = 0;
     uint32_t firstAlert = 0;  // seconds into the game
     bool has() const { return seconds > 0; }
     int32_t recent() const { return static_cast<int32_t>(std::lround(recentSum / seconds)); }
+    int32_t effective() const { return static_cast<int32_t>(std::lround(effectiveSum / effectiveSeconds)); }
 };
 
 int ColumnOf(uint32_t seconds, uint32_t span) {
@@ -40,6 +43,10 @@ std::vector<Column> Columns(const std::vector<Sample>& samples, uint32_t span, i
         Column& column = columns[ColumnOf(s.seconds, span)];
         column.seconds += weight;
         column.recentSum += static_cast<double>(s.recent) * weight;
+        if (s.effective >= 0) {
+            column.effectiveSum += static_cast<double>(s.effective) * weight;
+            column.effectiveSeconds += weight;
+        }
         column.apm = s.apm;
         if (s.apm >= 0 && limit > 0 && s.recent < limit)
             column.below += weight;
@@ -74,6 +81,14 @@ void AppendShading(std::string& out, const std::vector<Column>& columns) {
 }
 
 void AppendLines(std::string& out, const std::vector<Column>& columns, const ChartFrame& frame) {
+    // The effective line first, so that the APM's is drawn over it; timelines kept before it have none.
+    std::string effective;
+    for (int c = 0; c < kColumns; ++c) {
+        if (columns[c].effectiveSeconds > 0)
+            AppendPoint(effective, ChartFrame::kLeft + c, frame.Y(columns[c].effective()));
+    }
+    if (!effective.empty())
+        out += "<polyline class=\"effective\" points=\"" + effective + "\"/>\n";
     out += "<polyline class=\"recent\" points=\"";
     for (int c = 0; c < kColumns; ++c) {
         if (columns[c].has())

@@ -39,6 +39,10 @@ std::vector<GameRecord> PlausibleGames(const std::vector<GameRecord>& games) {
         g.slotB = Cut(game.slotB);
         g.slotC = Cut(game.slotC);
         g.timeline = Cut(game.timeline);
+        g.eapm = game.eapm < 0 ? -1 : Apm(game.eapm);
+        g.spam = std::min(game.spam, g.actions);
+        for (int k = 0; k < 4; ++k)
+            g.spamByKind[k] = std::min(game.spamByKind[k], g.spam);
         kept.push_back(std::move(g));
     }
     return kept;
@@ -56,6 +60,7 @@ std::vector<Sample> PlausibleSamples(std::vector<Sample> samples) {
     for (Sample& s : samples) {
         s.apm = s.apm < 0 ? -1 : std::min(s.apm, kMaxApm);
         s.recent = Apm(s.recent);
+        s.effective = s.effective < 0 ? -1 : std::min(s.effective, kMaxApm);
         s.alerts = std::min(s.alerts, kMostAlerts);
     }
     auto earlier = [](const Sample& a, const Sample& b) { return a.seconds < b.seconds; };

@@ -17,6 +17,7 @@ struct Timed {
 
 struct Week {
     Mean apm;  // of the games that are not short
+    Mean eapm;  // of those that kept their effective APM
     size_t games = 0;
     int32_t best = 0;
 };
@@ -64,6 +65,8 @@ std::map<int64_t, Week> Weeks(const std::vector<GameRecord>& games, const std::v
         ++week.games;
         if (!IsShortGame(g)) {
             week.apm.Add(g.apm);
+            if (g.eapm >= 0)
+                week.eapm.Add(g.eapm);
             week.best = std::max(week.best, g.apm);
         }
     }
@@ -170,6 +173,18 @@ void AppendChart(std::string& out, const std::vector<GameRecord>& games, const s
         AppendInt(out, g.apm);
         out += IsShortGame(g) ? " APM, a short game</title></circle>\n" : " APM</title></circle>\n";
     }
+    // Each game's effective APM under its point, where it was kept; short games have none drawn.
+    for (const Timed& t : timed) {
+        const GameRecord& g = games[t.game];
+        if (IsShortGame(g) || g.eapm < 0)
+            continue;
+        out += "<circle class=\"trend-effective\"";
+        AppendAttr(out, "data-game", static_cast<int64_t>(t.game + 1));
+        AppendAttr(out, "data-eapm", g.eapm);
+        AppendAttr(out, "cx", span.X(t.seconds));
+        AppendAttr(out, "cy", frame.Y(g.eapm));
+        out += " r=\"2\"/>\n";
+    }
     AppendBests(out, games, timed, summary, span, frame);
     AppendDates(out, span);
     out += "</svg>\n";
@@ -243,7 +258,7 @@ void AppendWeeksAnswer(std::string& out, const Comparison& weeks, const Comparis
 
 void AppendWeekTable(std::string& out, const std::map<int64_t, Week>& weeks) {
     out += "<table class=\"weeks\">\n<thead><tr><th>Week of</th><th>Games</th><th>Average APM</th>"
-           "<th>Best APM</th></tr></thead>\n<tbody>\n";
+           "<th>Effective APM</th><th>Best APM</th></tr></thead>\n<tbody>\n";
     size_t rows = 0;
     for (auto w = weeks.rbegin(); w != weeks.rend() && rows < kWeekRows; ++w, ++rows) {
         std::string date = DateText(w->first);
@@ -251,6 +266,8 @@ void AppendWeekTable(std::string& out, const std::map<int64_t, Week>& weeks) {
         AppendInt(out, static_cast<int64_t>(w->second.games));
         out += "</td><td class=\"apm\">";
         out += MeanText(w->second.apm);
+        out += "</td><td class=\"eapm\">";
+        out += MeanText(w->second.eapm);
         out += "</td><td class=\"best\">";
         out += w->second.apm.count ? std::to_string(w->second.best) : kNoValue;
         out += "</td></tr>\n";
@@ -274,7 +291,8 @@ void AppendProgress(std::string& out, const std::vector<GameRecord>& games, cons
     AppendWeeksAnswer(out, WeeksCompared(weeks), lastGames);
     AppendChart(out, games, dated.drawn, weeks, summary);
     out += "<p class=\"legend\"><span class=\"dot\"></span>a game's APM<span class=\"dot short\"></span>a short game "
-           "(under 3 minutes), left out of averages and bests<span class=\"key week\"></span>the week's average"
+           "(under 3 minutes), left out of averages and bests<span class=\"dot effective\"></span>its effective APM"
+           "<span class=\"key week\"></span>the week's average"
            "<span class=\"key ten\"></span>the best 10 games in a row; the ring marks the best game. The newest " +
            Games(dated.drawn.size()) + " with a date are drawn; the weeks hold every game.</p>\n";
     AppendWeekTable(out, weeks);

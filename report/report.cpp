@@ -14,6 +14,7 @@
 #include "report/report_stats.h"
 #include "report/report_table.h"
 #include "report/sessions.h"
+#include "report/spam_answer.h"
 #include "util/local_time.h"
 
 namespace {
@@ -34,7 +35,8 @@ constexpr char kHistoryOff[] =
 
 constexpr char kNav[] =
     "<nav><a href=\"#progress\">Getting faster?</a><a href=\"#phases\">Phases of a game</a>"
-    "<a href=\"#sessions\">Sessions</a><a href=\"#by-text\">Maps and game types</a><a href=\"#table\">Games</a>"
+    "<a href=\"#sessions\">Sessions</a><a href=\"#by-text\">Maps and game types</a><a href=\"#spam\">Spam</a>"
+    "<a href=\"#table\">Games</a>"
     "<a href=\"#charts\">Charts</a><a href=\"#terms\">What the numbers mean</a></nav>\n";
 
 constexpr char kTerms[] =
@@ -55,7 +57,13 @@ constexpr char kTerms[] =
     "<dt>Which APM each chart shows</dt><dd>By date, the sessions and the maps and game types: each game's APM and "
     "averages of it. The phases: the APM of each phase of a game, counted as a game's APM is (its actions per "
     "minute after the warm-up, less the same correction), so a phase compares with a game. Each game's chart: "
-    "its short-term APM, and its APM as it stood at each moment after the warm-up.</dd>\n"
+    "its short-term APM with its effective short-term APM under it, and its APM as it stood at each moment after the "
+    "warm-up.</dd>\n"
+    "<dt>Effective APM, spam</dt><dd>The APM of the actions that were not spam, over the same time and with the "
+    "same correction: a group key tapped a 3rd time within 336 ms of the tap before, a group assigned again with "
+    "nothing between, a right click within 420 ms of the one before, and a letter key's 6th and later press in a "
+    "row (each within 1,050 ms of the one before) are spam. The effective short-term APM is the short-term APM "
+    "of the actions that were not.</dd>\n"
     "<dt>Session</dt><dd>Games with less than 30 minutes between one's end and the next one's start.</dd>\n"
     "<dt>Times</dt><dd>Times into a game are hours:minutes:seconds, as in Cadro's log; dates are year-month-day."
     "</dd>\n</dl>\n<p class=\"not-kept\">";
@@ -108,6 +116,7 @@ void AppendCharts(std::string& out, const std::vector<GameRecord>& games,
                   const std::vector<std::vector<Sample>>& timelines) {
     out += "<section id=\"charts\">\n<h2>Each of the last " + Games(timelines.size()) +
            "</h2>\n<p class=\"legend\"><span class=\"key recent\"></span>short-term APM"
+           "<span class=\"key effective\"></span>effective short-term APM"
            "<span class=\"key whole\"></span>APM after the warm-up<span class=\"key limit\"></span>"
            "alert limit<span class=\"key below\"></span>below the limit<span class=\"key alert\"></span>an alert; "
            "the circle marks the highest APM</p>\n";
@@ -183,6 +192,7 @@ std::string ReportHtml(const std::vector<GameRecord>& history, const SampleSourc
         AppendPhases(out, games, timelines);
         AppendSessions(out, games);
         AppendByText(out, games);
+        AppendSpamAnswer(out, games);
         out += "<section id=\"table\">\n<h2>The last " + Games(std::min(games.size(), kTableGames)) +
                ", newest first</h2>\n";
         out += "<div class=\"wide\">\n";

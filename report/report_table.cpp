@@ -1,6 +1,7 @@
 #include "report/report_table.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "history/csv.h"
 #include "report/by_text.h"
@@ -8,6 +9,7 @@
 #include "report/escape.h"
 #include "report/formats.h"
 #include "report/report_stats.h"
+#include "report/spam_answer.h"
 #include "util/local_time.h"
 
 namespace {
@@ -32,6 +34,19 @@ void AppendSecondsCell(std::string& out, const char* cssClass, uint32_t seconds,
     out += ClockText(seconds);
     out += after;
     out += "</td>";
+}
+
+// The game's APM less the mean of the (up to) 20 games before it that are not short; empty when there are
+// none, or the game is short itself.
+std::string AgainstBefore(const std::vector<GameRecord>& games, size_t i) {
+    if (IsShortGame(games[i]))
+        return {};
+    Mean before;
+    for (size_t j = i; j-- > 0 && before.count < kSpamGames;) {
+        if (!IsShortGame(games[j]))
+            before.Add(games[j].apm);
+    }
+    return before.count ? Signed(std::lround(games[i].apm - before.Value())) : std::string();
 }
 
 }  // namespace
@@ -64,7 +79,7 @@ std::string SlotsText(const GameRecord& game) {
 
 void AppendGameTable(std::string& out, const std::vector<GameRecord>& games, size_t count) {
     out += "<table class=\"games\">\n<thead><tr><th>#</th><th>Date and time</th><th>Length</th><th>APM</th>"
-           "<th>Actions</th><th>Highest APM</th><th>at</th><th>Below limit</th><th>Alerts</th><th>Ended</th>";
+           "<th>Effective APM</th><th>Spam</th><th>Against the 20 before</th><th>Actions</th><th>Highest APM</th><th>at</th><th>Below limit</th><th>Alerts</th><th>Ended</th>";
     for (const TextColumn& column : kTextColumns)
         out += std::string("<th>") + column.name + "</th>";
     out += "</tr></thead>\n<tbody>\n";
@@ -79,6 +94,10 @@ void AppendGameTable(std::string& out, const std::vector<GameRecord>& games, siz
         AppendCell(out, "started", StartedText(g));
         AppendSecondsCell(out, "length", g.lengthSeconds, brief ? " <span class=\"tag\">short</span>" : "");
         AppendCell(out, "apm", std::to_string(g.apm));
+        AppendCell(out, "eapm", g.eapm < 0 ? std::string(kNoValue) : std::to_string(g.eapm));
+        AppendCell(out, "spam", SpamShareText(g));
+        std::string against = AgainstBefore(games, i);
+        AppendCell(out, "against", against.empty() ? std::string(kNoValue) : against);
         AppendCell(out, "actions", std::to_string(g.actions));
         if (g.peakApm > 0) {
             AppendCell(out, "peak", std::to_string(g.peakApm));

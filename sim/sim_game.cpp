@@ -109,24 +109,43 @@ void WatchMarks() {
 // Marks the game's own input, to tell it from keys typed by someone else.
 constexpr ULONG_PTR kOwnInput = 0x5157;
 
-void Key(WORD key) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[0].ki.dwExtraInfo = input[1].ki.dwExtraInfo = kOwnInput;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
+// Presses key times times in one go, with modifier (0: none) held over them.
+void Keys(WORD key, int times, WORD modifier) {
+    INPUT input[2 + 2 * 8] = {};
+    UINT n = 0;
+    auto add = [&](WORD vk, DWORD flags) {
+        input[n].type = INPUT_KEYBOARD;
+        input[n].ki.wVk = vk;
+        input[n].ki.dwFlags = flags;
+        input[n++].ki.dwExtraInfo = kOwnInput;
+    };
+    if (modifier)
+        add(modifier, 0);
+    for (int i = 0; i < times && n + 3 <= sizeof input / sizeof input[0]; ++i) {
+        add(key, 0);
+        add(key, KEYEVENTF_KEYUP);
+    }
+    if (modifier)
+        add(modifier, KEYEVENTF_KEYUP);
+    SendInput(n, input, sizeof(INPUT));
 }
 
-void Click(int x, int y) {
+void Key(WORD key) { Keys(key, 1, 0); }
+
+// Clicks times times in one go at client x, y.
+void Click(int x, int y, bool right = false, int times = 1) {
     POINT at = {x, y};
     ClientToScreen(g_window, &at);
     SetCursorPos(at.x, at.y);
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof(INPUT));
+    INPUT input[2 * 8] = {};
+    UINT n = 0;
+    for (int i = 0; i < times && i < 8; ++i) {
+        input[n].type = input[n + 1].type = INPUT_MOUSE;
+        input[n].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+        input[n + 1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+        n += 2;
+    }
+    SendInput(n, input, sizeof(INPUT));
 }
 
 // A stream of events at a rate, counted from a game's input start.
@@ -148,12 +167,47 @@ struct Stream {
     }
 };
 
+// A player's cycle for --pattern: one move a step. A burst's spam is known as its presses come at once;
+// a rhythm key's run spans steps and is judged by their spacing, as Cadro judges it.
+struct Move {
+    char key;     // 0: a click
+    WORD modifier;
+    bool right;   // a right click (else left), when a click
+    int times;    // sent in one go
+    int reselect, order, assign;
+    bool rhythm;
+};
+
+// Never the same move twice in a row: no rule can call any of it spam, whatever the pace.
+const Move kClean[] = {{'1', 0, false, 1, 0, 0, 0, false},        {0, 0, true, 1, 0, 0, 0, false},
+                       {'A', 0, false, 1, 0, 0, 0, false},        {0, 0, false, 1, 0, 0, 0, false},
+                       {'2', VK_CONTROL, false, 1, 0, 0, 0, false}, {'2', 0, false, 2, 0, 0, 0, false},
+                       {0, 0, true, 1, 0, 0, 0, false},           {'S', 0, false, 1, 0, 0, 0, false}};
+// Group 1 tapped six times (the 3rd to 6th re-select), four right clicks (three repeat the order), group 3
+// assigned three times (two again), Z seven times at once (the 6th and 7th repeat it), then X held in a
+// rhythm for eight steps (the 6th to 8th repeat or overflow by the spacing).
+const Move kSpammer[] = {{'1', 0, false, 6, 4, 0, 0, false}, {0, 0, true, 4, 0, 3, 0, false},
+                         {'3', VK_CONTROL, false, 3, 0, 0, 2, false}, {'Z', 0, false, 7, 0, 2, 0, false},
+                         {0, 0, false, 1, 0, 0, 0, false}, {'X', 0, false, 1, 0, 0, 0, true},
+                         {'X', 0, false, 1, 0, 0, 0, true}, {'X', 0, false, 1, 0, 0, 0, true},
+                         {'X', 0, false, 1, 0, 0, 0, true}, {'X', 0, false, 1, 0, 0, 0, true},
+                         {'X', 0, false, 1, 0, 0, 0, true}, {'X', 0, false, 1, 0, 0, 0, true},
+                         {'X', 0, false, 1, 0, 0, 0, true}, {0, 0, false, 1, 0, 0, 0, false}};
+
+// What the pattern's steps sent, and their spam by kind.
+struct Made {
+    int actions = 0, reselect = 0, order = 0, assign = 0, overflow = 0;
+    int run = 0;        // the rhythm key's presses in a row
+    double last = -9;   // when its last one was sent
+};
+
 struct Game {
     int index = -1;  // the game being played, -1 before and between games
     bool started = false;
     bool startWordWritten = false;
     bool paused = false, stopped = false;
     Stream keys, clicks, cornerClicks, chats;
+    Made made;
 };
 
 Game g_game;
@@ -185,8 +239,35 @@ void BeginGame(int index, double start) {
 }
 
 void LogCounts(const char* what) {
-    Status("game %d %s keys=%d clicks=%d corner=%d chats=%d", g_game.index + 1, what, g_game.keys.count,
-           g_game.clicks.count, g_game.cornerClicks.count, g_game.chats.count);
+    char made[128] = "";
+    const Made& m = g_game.made;
+    if (g_plan.PatternOf(g_game.index) != SimPlan::Pattern::kLetters)
+        std::snprintf(made, sizeof made, " actions=%d reselect=%d order=%d assign=%d overflow=%d", m.actions,
+                      m.reselect, m.order, m.assign, m.overflow);
+    Status("game %d %s keys=%d clicks=%d corner=%d chats=%d%s", g_game.index + 1, what, g_game.keys.count,
+           g_game.clicks.count, g_game.cornerClicks.count, g_game.chats.count, made);
+}
+
+// The pattern's next move (step counts from 1).
+void PlayMove(int step, double now) {
+    bool clean = g_plan.PatternOf(g_game.index) == SimPlan::Pattern::kClean;
+    size_t size = clean ? sizeof kClean / sizeof kClean[0] : sizeof kSpammer / sizeof kSpammer[0];
+    const Move& move = (clean ? kClean : kSpammer)[(step - 1) % size];
+    if (move.key)
+        Keys(static_cast<WORD>(move.key), move.times, move.modifier);
+    else
+        Click(320, 200, move.right, move.times);
+    Made& m = g_game.made;
+    m.actions += move.times;
+    m.reselect += move.reselect;
+    m.order += move.order;
+    m.assign += move.assign;
+    double gap = now - m.last;
+    m.run = move.rhythm && gap <= 1.05 ? m.run + 1 : move.rhythm ? 1 : 0;
+    if (m.run > 5)
+        (gap <= 0.42 ? m.order : m.overflow) += 1;
+    if (move.rhythm)
+        m.last = now;
 }
 
 // Each status line is written before the memory change it tells of: a test that sees Cadro react to the
@@ -222,8 +303,12 @@ void Inject(double now) {
     // Keep the foreground, or the hook (rightly) reports nothing. A top-most game takes it when it raises.
     if (g_plan.raiseEvery <= 0 && GetForegroundWindow() != g_window)
         SetForegroundWindow(g_window);
-    while (g_game.keys.Due(now))
-        Key(static_cast<WORD>('A' + g_game.keys.count % 26));
+    while (g_game.keys.Due(now)) {
+        if (g_plan.PatternOf(g_game.index) == SimPlan::Pattern::kLetters)
+            Key(static_cast<WORD>('A' + g_game.keys.count % 26));
+        else
+            PlayMove(g_game.keys.count, now);
+    }
     while (g_game.clicks.Due(now))
         Click(300 + g_game.clicks.count % 200, 100 + g_game.clicks.count % 150);
     while (g_game.cornerClicks.Due(now))

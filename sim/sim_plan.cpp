@@ -36,6 +36,18 @@ bool ParsePlan(int argc, char** argv, SimPlan* plan, std::string* error) {
             }
             continue;
         }
+        if (name == "--pattern") {
+            std::string list = std::string(text) + ",";
+            for (size_t at = 0, comma; (comma = list.find(',', at)) != std::string::npos; at = comma + 1) {
+                std::string which = list.substr(at, comma - at);
+                if (which != "clean" && which != "spammer") {
+                    *error = "--pattern takes clean or spammer, one a game";
+                    return false;
+                }
+                plan->patterns.push_back(which == "clean" ? SimPlan::Pattern::kClean : SimPlan::Pattern::kSpammer);
+            }
+            continue;
+        }
         if (name == "--status") {
             plan->status = text;
             continue;

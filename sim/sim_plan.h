@@ -10,11 +10,17 @@
 // --pause-input FROM TO and --input-until T leave stretches of a game without input (logged as "game N
 // input paused keys=.." and "game N input stopped keys=.."), so that what Cadro counts after its warm-up
 // and before it sees the end is known exactly.
+// --pattern clean|spammer[,clean|spammer...] (one a game, the last for the rest) makes each of --apm's steps a move of a player's cycle instead of one letter:
+// group keys, assignments, orders and clicks (sim_game.cpp lists them). The status lines then add
+// "actions=A reselect=R order=O assign=S overflow=Q": the actions sent and how many of them are spam of
+// each kind by Cadro's rules, as the steps were timed here; a clean player's cycle makes none at any pace.
 // --after-link starts the plan's clock only when Cadro's log ends in "Waiting for game...": Cadro has linked
 // and made its clearing writes, which would otherwise wipe a game started by a timer on a slow start.
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 struct SimPlan {
     int games = 1;
@@ -24,7 +30,9 @@ struct SimPlan {
     double exitAfter = -1;    // exit at this time (also in the middle of a game); -1: when closed
     bool mismatch = false;    // the echo texts never match: Cadro must not see a game
     bool afterLink = false;   // the times count from when Cadro is seen waiting for a game
-    int apm = 0;              // letter keys per minute during games
+    int apm = 0;              // letter keys (or the pattern's steps) per minute during games
+    enum class Pattern { kLetters, kClean, kSpammer };
+    std::vector<Pattern> patterns;  // by game; none: letters
     int clicksPerMinute = 0;  // clicks in the playing field (counted by Cadro)
     int cornerClicksPerMinute = 0;  // clicks in the minimap corner (not counted)
     double chatEvery = 0;     // every so many seconds a chat line: Enter, five letters, Enter
@@ -38,6 +46,9 @@ struct SimPlan {
     std::string status;       // file for the status log; empty: none
 
     double GameStart(int game) const { return startAfter + game * (length + gap); }
+    Pattern PatternOf(int game) const {
+        return patterns.empty() ? Pattern::kLetters : patterns[std::min<size_t>(game, patterns.size() - 1)];
+    }
 };
 
 // Reads "--name value" options; false (with a message) for anything unknown or malformed.

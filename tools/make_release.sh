@@ -11,11 +11,13 @@ dest="$out/release/Cadro"
 rm -rf "$dest" "$out/Cadro.zip"
 mkdir -p "$dest/apmsounds"
 cp "$bin/cadro.exe" "$bin/ravik.dll" "$dest/"
-if [ -f "$bin/apmsounds/cadro.wav" ]; then
-    cp "$bin/apmsounds/cadro.wav" "$dest/apmsounds/"
-else
-    python3 tools/make_sound.py "$dest/apmsounds/cadro.wav"
-fi
+for sound in cadro back; do
+    if [ -f "$bin/apmsounds/$sound.wav" ]; then
+        cp "$bin/apmsounds/$sound.wav" "$dest/apmsounds/"
+    else
+        python3 tools/make_sound.py "$dest/apmsounds/$sound.wav" $([ $sound = back ] && echo --back)
+    fi
+done
 (cd "$out/release" && rm -f ../Cadro.zip && zip -qr ../Cadro.zip Cadro)
 echo "release: $dest"
 echo "release: $out/Cadro.zip"
@@ -24,10 +26,10 @@ size() { stat -c %s "$1" | sed ':a;s/\B[0-9]\{3\}\>/,&/;ta'; }
 {
     echo "| file | bytes |"
     echo "|---|---|"
-    for file in cadro.exe ravik.dll apmsounds/cadro.wav; do
+    for file in cadro.exe ravik.dll apmsounds/cadro.wav apmsounds/back.wav; do
         echo "| \`$file\` | $(size "$dest/$file") |"
     done
-    echo "| \`Cadro.zip\` (all three) | $(size "$out/Cadro.zip") |"
+    echo "| \`Cadro.zip\` (all four) | $(size "$out/Cadro.zip") |"
 } >"$out/release/sizes.md"
 echo "release: sizes ($out/release/sizes.md):"
 cat "$out/release/sizes.md"

@@ -30,7 +30,7 @@ REPORT = "report.html"
 WAITING = "Waiting for game..."
 NOT_SAVED = "Game not saved: history file in use; kept to retry"
 HEADER = ["started", "seconds", "apm", "actions", "peak_apm", "peak_at", "limit", "seconds_below", "alerts", "end",
-          "slot_a", "slot_b", "slot_c", "timeline"]
+          "slot_a", "slot_b", "slot_c", "timeline", "eapm", "spam", "reselects", "repeats", "reassigns", "overflows"]
 IDM_GAME_HISTORY = 0x20
 # Wine 8 looks up file types in the machine's classes only, not in the user's.
 CLASSES = r"HKLM\Software\Classes"
@@ -180,9 +180,9 @@ class GameTest(harness.BrowserTestCase):
 
         # The timeline: a second a row from the start, the whole-game number empty in the warm-up.
         lines = self.files.timeline(row[13])
-        self.assertEqual(lines[0], ["seconds", "apm", "recent", "alerts"])
-        self.assertEqual(sum(int(a) for *_, a in lines[1:]), int(row[8]), "the timeline marks each alert counted")
-        samples = [(int(s), int(a) if a else None, int(r)) for s, a, r, _ in lines[1:]]
+        self.assertEqual(lines[0], ["seconds", "apm", "recent", "alerts", "effective"])
+        self.assertEqual(sum(int(line[3]) for line in lines[1:]), int(row[8]), "the timeline marks each alert counted")
+        samples = [(int(s), int(a) if a else None, int(r)) for s, a, r, *_ in lines[1:]]
         seconds = [s for s, _, _ in samples]
         self.assertEqual(seconds[0], 0)
         self.assertEqual(seconds, sorted(set(seconds)))
@@ -278,8 +278,8 @@ class GameTest(harness.BrowserTestCase):
                          [str(g[0]) for g in games])
         self.assertEqual(dom.find_all("div", "best"), [])
         self.assertIn("no game of 3 minutes or more yet", dom.find_all("div", "average")[0].text())
-        self.assertEqual(len(dom.find_all("section", None)) - len(dom.find_all("section", "empty")), 8,
-                         "summary, the four questions, the table, the charts and the terms")
+        self.assertEqual(len(dom.find_all("section", None)) - len(dom.find_all("section", "empty")), 9,
+                         "summary, the five questions, the table, the charts and the terms")
         self.page_screenshot(self.files.report, "report", 1000, 1600)
 
         # The window menu opens that page as it is: nothing is rewritten.

@@ -1,6 +1,8 @@
 // Key and click reports as they reach the main window, and the ring of recent action times.
 #include <gtest/gtest.h>
 
+#include "hook/ravik.h"
+#include "measure/effective_apm.h"
 #include "measure/measure.h"
 #include "tests/unit/fake_os.h"
 
@@ -147,4 +149,33 @@ TEST_F(CaptureTest, ResetEmptiesTheRingButNotTheCount) {
     EXPECT_EQ(g_iOldest, UINT32_MAX);
     EXPECT_EQ(g_aStamps[0], 0u);
     EXPECT_EQ(g_nActions, 2u);
+}
+
+TEST_F(CaptureTest, EveryCountedActionIsJudgedWithTheHooksModifierAndButtonBits) {
+    ResetActionRing();
+    auto key = [&](WPARAM k, LPARAM mods = 0) { dlg->SendMessage(WM_KEY_REPORT, k, mods); };
+    auto click = [&](WPARAM bits, int x = 300) { dlg->SendMessage(WM_CLICK_REPORT, bits, MAKELPARAM(x, 400)); };
+    for (int i = 0; i < 3; ++i)
+        key('1');  // the 3rd re-selects
+    key('2', RAVIK_CTRL);
+    key('2', RAVIK_CTRL | RAVIK_ALT);  // another command: Alt is a modifier of its own
+    key('2', RAVIK_CTRL | RAVIK_ALT);  // assigned again
+    click(RAVIK_RIGHT);
+    click(RAVIK_RIGHT, 50);  // the minimap corner: neither counted nor judged
+    click(RAVIK_RIGHT | RAVIK_SHIFT);  // a queued waypoint
+    click(RAVIK_RIGHT);
+    click(RAVIK_RIGHT);  // repeats the order
+    click(RAVIK_LEFT);
+    click(RAVIK_LEFT);
+    click(0);  // a hook without the bits: a left click
+    key(VK_RETURN);
+    for (int i = 0; i < 8; ++i)
+        key('Z');  // chat: neither counted nor judged
+    key(VK_RETURN);
+    EXPECT_EQ(g_nActions, 13u);
+    EXPECT_EQ(g_effective.spam, 3u);
+    const uint32_t kinds[kSpamKinds] = {1, 1, 1, 0};
+    for (int i = 0; i < kSpamKinds; ++i)
+        EXPECT_EQ(g_effective.byKind[i], kinds[i]) << i;
+    EXPECT_EQ(g_effective.ring.Recent(os.TickCount() + 1000), 10 * 60);  // the effective 10 over 1 s
 }

@@ -26,6 +26,12 @@ GameRecord AGame() {
     g.slotB = "Lost Temple";
     g.slotC = "Melee";
     g.timeline = "2026-12-09_04-12-33.csv";
+    g.eapm = 150;
+    g.spam = 30;
+    g.spamByKind[0] = 2;
+    g.spamByKind[1] = 9;
+    g.spamByKind[2] = 4;
+    g.spamByKind[3] = 15;
     return g;
 }
 
@@ -44,6 +50,20 @@ void ExpectSame(const GameRecord& a, const GameRecord& b) {
     EXPECT_EQ(a.slotB, b.slotB);
     EXPECT_EQ(a.slotC, b.slotC);
     EXPECT_EQ(a.timeline, b.timeline);
+    EXPECT_EQ(a.eapm, b.eapm);
+    EXPECT_EQ(a.spam, b.spam);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(a.spamByKind[i], b.spamByKind[i]) << i;
+}
+
+// AGame as a row written before the effective columns reads back.
+GameRecord AnOldGame() {
+    GameRecord g = AGame();
+    g.eapm = -1;
+    g.spam = 0;
+    for (uint32_t& n : g.spamByKind)
+        n = 0;
+    return g;
 }
 
 }  // namespace
@@ -51,9 +71,22 @@ void ExpectSame(const GameRecord& a, const GameRecord& b) {
 TEST(HistoryFormat, HeaderAndRowNameEveryColumnInOrder) {
     EXPECT_EQ(HistoryHeader(),
               "started,seconds,apm,actions,peak_apm,peak_at,limit,seconds_below,alerts,end,slot_a,slot_b,slot_c,"
-              "timeline\r\n");
+              "timeline,eapm,spam,reselects,repeats,reassigns,overflows\r\n");
     EXPECT_EQ(HistoryRow(AGame()), "2026-12-09T04:12:33,1234,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee,"
-                                   "2026-12-09_04-12-33.csv\r\n");
+                                   "2026-12-09_04-12-33.csv,150,30,2,9,4,15\r\n");
+    // Rows and files written before the effective columns read as having none; so does a row of such a game.
+    const std::string old = "2026-12-09T04:12:33,1234,187,3594,412,3723,-5,42,7,F8,Player,Lost Temple,Melee,"
+                            "2026-12-09_04-12-33.csv\r\n";
+    HistoryRows rows = ReadHistory("started,seconds,apm,actions,peak_apm,peak_at,limit,seconds_below,alerts,end,"
+                                   "slot_a,slot_b,slot_c,timeline\r\n" + old + HistoryRow(AnOldGame()), 10);
+    ASSERT_EQ(rows.games.size(), 2u);
+    EXPECT_EQ(rows.unreadable, 0u);
+    ExpectSame(rows.games[0], AnOldGame());
+    ExpectSame(rows.games[1], AnOldGame());
+    // Spam whose kinds do not add up is a torn or foreign row.
+    GameRecord foreign = AGame();
+    foreign.spamByKind[3] = 1;
+    EXPECT_TRUE(ParseHistory(HistoryRow(foreign)).empty());
     GameRecord g = AGame();
     const std::pair<GameEnd, const char*> ends[] = {
         {GameEnd::kGameOver, ",game over,"}, {GameEnd::kStopKey, ",F8,"},
@@ -276,6 +309,7 @@ TEST(HistoryFormat, AnAppendRepairsATornLastRowAndStartsANewFileWithItsHeader) {
         EXPECT_EQ(AppendedText(500, last, HistoryHead(), row), "\r\n" + row) << static_cast<int>(last);
     // A row torn anywhere leaves the next one whole.
     const std::string file = AppendedText(0, '\0', HistoryHead(), row);
+    const size_t timelineAt = file.rfind(AGame().timeline);
     for (size_t cut = file.size() - row.size() + 1; cut < file.size(); ++cut) {
         std::string torn = file.substr(0, cut);
         std::string next = torn + AppendedText(torn.size(), torn.back(), HistoryHead(), row);
@@ -287,10 +321,12 @@ TEST(HistoryFormat, AnAppendRepairsATornLastRowAndStartsANewFileWithItsHeader) {
         }
         ExpectSame(back.back(), AGame());
         if (back.size() == 2) {
-            // Only the whole row without its line end (or cut before its LF) reads, or one cut after the
-            // last comma: every field but the timeline, which is then empty.
-            GameRecord expected = AGame();
-            if (cut < file.size() - 2)
+            // Only the whole row without its line end (or cut before its LF) reads, or one cut right before
+            // or after the timeline: a row as written before the effective columns, its timeline whole or empty.
+            GameRecord expected = cut < file.size() - 2 ? AnOldGame() : AGame();
+            EXPECT_TRUE(cut >= file.size() - 2 || cut == timelineAt || cut == timelineAt + expected.timeline.size())
+                << cut;
+            if (cut == timelineAt)
                 expected.timeline = "";
             ExpectSame(back[0], expected);
         }
@@ -298,23 +334,25 @@ TEST(HistoryFormat, AnAppendRepairsATornLastRowAndStartsANewFileWithItsHeader) {
 }
 
 TEST(HistoryFormat, TimelineFileHasOneRowASecondAndEmptyApmInTheWarmUp) {
-    std::vector<Sample> samples = {{0, -1, 0, 0}, {79, -1, 312, 0}, {80, 0, 300, 1}, {81, 276, 999, 2},
-                                   {4000000000u, 12, 0, 4000000000u}};
+    std::vector<Sample> samples = {{0, -1, 0, 0, 0}, {79, -1, 312, 0, 200}, {80, 0, 300, 1, 100},
+                                   {81, 276, 999, 2, 999}, {4000000000u, 12, 0, 4000000000u, 0}};
     std::string text = TimelineText(samples);
-    EXPECT_EQ(text, "seconds,apm,recent,alerts\r\n0,,0,0\r\n79,,312,0\r\n80,0,300,1\r\n81,276,999,2\r\n"
-                    "4000000000,12,0,4000000000\r\n");
-    // Timelines written before alerts were kept have three columns.
-    std::vector<Sample> back = ParseTimeline(text + "x,1,2\r\n1,2\r\n5,-1,3\r\n7,,\r\n8,1,2,3,4\r\n9,1,2,-1\r\n"
-                                                    "seconds,apm,recent\r\n10,,5\r\n");
-    samples.push_back({10, -1, 5, 0});
+    EXPECT_EQ(text, "seconds,apm,recent,alerts,effective\r\n0,,0,0,0\r\n79,,312,0,200\r\n80,0,300,1,100\r\n"
+                    "81,276,999,2,999\r\n4000000000,12,0,4000000000,0\r\n");
+    // Timelines written before alerts were kept have three columns, before the effective APM four.
+    std::vector<Sample> back = ParseTimeline(text + "x,1,2\r\n1,2\r\n5,-1,3\r\n7,,\r\n8,1,2,3,4,5\r\n9,1,2,-1\r\n"
+                                                    "9,1,2,3,-1\r\nseconds,apm,recent\r\n10,,5\r\n11,,6,1\r\n");
+    samples.push_back({10, -1, 5, 0, -1});
+    samples.push_back({11, -1, 6, 1, -1});
     ASSERT_EQ(back.size(), samples.size());
     for (size_t i = 0; i < samples.size(); ++i) {
         EXPECT_EQ(back[i].seconds, samples[i].seconds);
         EXPECT_EQ(back[i].apm, samples[i].apm);
         EXPECT_EQ(back[i].recent, samples[i].recent);
         EXPECT_EQ(back[i].alerts, samples[i].alerts);
+        EXPECT_EQ(back[i].effective, samples[i].effective);
     }
-    EXPECT_EQ(TimelineText({}), "seconds,apm,recent,alerts\r\n");
+    EXPECT_EQ(TimelineText({}), "seconds,apm,recent,alerts,effective\r\n");
 }
 
 TEST(HistoryFormat, TimelineNamesComeFromTheStartAndAreRecognisedExactly) {

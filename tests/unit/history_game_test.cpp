@@ -92,6 +92,10 @@ TEST_F(HistoryGameTest, TheRowIsTheSummaryAndTheTimelineIsWhatWasShown) {
     EXPECT_EQ(row.slotB, "Map");
     EXPECT_EQ(row.slotC, "Melee");
     EXPECT_EQ(row.timeline, TimelineName(row.started));
+    // One letter in a steady rhythm: past its first 5 presses (in the warm-up) each repeats the order.
+    EXPECT_EQ(row.spam, row.actions);
+    EXPECT_EQ(row.spamByKind[1], row.actions);
+    EXPECT_EQ(row.eapm, 0);
 
     // One sample a second, each what the tick starting that second showed (after the banner's 2 s).
     std::vector<Sample> samples = Timeline(row);

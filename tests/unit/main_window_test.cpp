@@ -26,17 +26,22 @@ TEST_F(MainWindowTest, InitialisationSetsTitleMenuIconsAndPostsTheLinkStart) {
     HMENU menu = ::GetSystemMenu(dlg->m_hWnd, FALSE);
     ASSERT_NE(menu, nullptr);
     int count = ::GetMenuItemCount(menu);
-    ASSERT_GE(count, 3);
+    ASSERT_GE(count, 5);
     char item[64] = {};
-    ::GetMenuStringA(menu, count - 2, item, sizeof item, MF_BYPOSITION);
+    ::GetMenuStringA(menu, count - 4, item, sizeof item, MF_BYPOSITION);
     EXPECT_STREQ(item, "&About Cadro...");
-    EXPECT_EQ(::GetMenuItemID(menu, count - 2), static_cast<UINT>(IDM_ABOUTBOX));
-    EXPECT_EQ(::GetMenuState(menu, count - 3, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
-    ::GetMenuStringA(menu, count - 1, item, sizeof item, MF_BYPOSITION);
-    EXPECT_STREQ(item, "Game &history...");
-    UINT history = ::GetMenuItemID(menu, count - 1);
-    EXPECT_EQ(history, static_cast<UINT>(IDM_GAME_HISTORY));
-    EXPECT_NE(history & 0xFFF0, static_cast<UINT>(IDM_ABOUTBOX)) << "the About box's rule must not take it";
+    EXPECT_EQ(::GetMenuItemID(menu, count - 4), static_cast<UINT>(IDM_ABOUTBOX));
+    EXPECT_EQ(::GetMenuState(menu, count - 5, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    const std::pair<const char*, UINT> items[] = {{"Game &history...", IDM_GAME_HISTORY},
+                                                  {"&Keep game history", IDM_KEEP_HISTORY},
+                                                  {"&Sound when APM is back", IDM_BACK_SOUND}};
+    for (int i = 0; i < 3; ++i) {
+        ::GetMenuStringA(menu, count - 3 + i, item, sizeof item, MF_BYPOSITION);
+        EXPECT_STREQ(item, items[i].first);
+        UINT id = ::GetMenuItemID(menu, count - 3 + i);
+        EXPECT_EQ(id, items[i].second);
+        EXPECT_NE(id & 0xFFF0, static_cast<UINT>(IDM_ABOUTBOX)) << "the About box's rule must not take it";
+    }
 
     EXPECT_NE(dlg->m_hIcon, nullptr);
     EXPECT_NE(dlg->m_hSmallIcon, nullptr);

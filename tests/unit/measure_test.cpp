@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 
+#include "app/program_path.h"
 #include "link/link.h"
 #include "measure/measure.h"
 #include "tests/unit/fake_os.h"
@@ -183,6 +184,31 @@ TEST_F(MeasureTest, CountdownPausesWhileTheRateIsFine) {
     ASSERT_EQ(os.soundTimes.size(), 2u);
     EXPECT_EQ(os.soundTimes[0], kStart + Sec(105) + 250);
     EXPECT_EQ(os.soundTimes[1], kStart + Sec(106) + 500) << "then the full cycle of 5 ticks";
+}
+
+TEST_F(MeasureTest, TheBackSoundPlaysOnceWhenTheRateClimbsBackAfterAnAlertOnlyWhenChosen) {
+    for (int chosen : {1, 0}) {
+        os = FakeOs();
+        os.StartGame(kStart);
+        for (int i = 0; i < 20; ++i)
+            os.Key(kStart + Sec(82) + 100, static_cast<WPARAM>('A' + i));
+        os.EndGame(kStart + Sec(90));
+        SetSettings(50, 1, 0);
+        dlg->m_bBackSound = chosen;
+        Play();
+        // The alert on the 5th low tick; back above at the first tick after the pass that took the burst in,
+        // and it stays above.
+        std::vector<std::string> expected = {"C:\\alert.wav"};
+        if (chosen)
+            expected.emplace_back(ProgramSound("back.wav"));
+        EXPECT_EQ(os.sounds, expected) << chosen;
+        ASSERT_EQ(os.soundTimes.size(), expected.size());
+        EXPECT_EQ(os.soundTimes[0], kStart + Sec(81) + 250);
+        if (chosen) {
+            EXPECT_EQ(os.soundTimes[1], kStart + Sec(82) + 500);
+        }
+    }
+    EXPECT_NE(ProgramSound("back.wav").Find("\\apmsounds\\back.wav"), -1);
 }
 
 TEST_F(MeasureTest, SoundComesBackOnForEveryGame) {

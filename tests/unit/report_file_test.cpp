@@ -167,7 +167,7 @@ TEST_F(ReportFileTest, ATimelineIsReadUpToTheLongestTheProgramWritesAndNoFurther
     Keep(2);
     // The most samples a game keeps, each of the longest numbers; padded with blank lines, which are no
     // samples, to that length and to twice it.
-    std::vector<Sample> longest(4096, Sample{UINT32_MAX, INT32_MAX, INT32_MIN, UINT32_MAX});
+    std::vector<Sample> longest(4096, Sample{UINT32_MAX, INT32_MAX, INT32_MIN, UINT32_MAX, INT32_MAX});
     const size_t most = TimelineText(longest).size();
     for (size_t i = 0; i < 2; ++i) {
         std::string path = Timelines() + "\\" + TimelineName(CraftedGames(2)[i].started);

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -588,4 +589,66 @@ TEST(ReportPage, DatesCenturiesApartKeepTheDateAxisReadable) {
     EXPECT_LE(ticks.size(), 9u);
     EXPECT_EQ(Attributes(chart, "<svg class=\"progress-chart\"", "data-points"), std::vector<std::string>{"5"});
     ExpectInsideCharts(page);
+}
+
+TEST(ReportSpam, TheFifthAnswerTheTableAndTheChartsShowTheEffectiveApmBesideTheApm) {
+    // 24 games a day apart: the first kept before the effective APM was, the newest a short one.
+    std::vector<GameRecord> games;
+    for (int i = 0; i < 24; ++i) {
+        GameRecord g = OneGame();
+        char started[32];
+        std::snprintf(started, sizeof started, "2026-03-%02dT05:06:07", i + 1);
+        g.started = started;
+        g.apm = 100 + i;
+        g.actions = 1000;
+        g.secondsBelow = 67;  // of 674 s after the warm-up
+        g.eapm = 80;
+        g.spam = 200;
+        const uint32_t kinds[] = {50, 100, 20, 30};  // repeated orders the most
+        std::copy(kinds, kinds + 4, g.spamByKind);
+        games.push_back(g);
+    }
+    games[0].eapm = -1;
+    games[0].spam = 0;
+    games[23].lengthSeconds = 100;
+    games[23].spam = 900;
+    auto samples = [](const GameRecord& g) {
+        std::vector<Sample> s = CraftedTimeline(g);
+        for (Sample& sample : s)
+            sample.effective = g.started < "2026-03-23" ? -1 : sample.recent / 2;
+        return s;
+    };
+    std::string page = ReportHtml(games, samples, kNow);
+    std::string answer = Between(page, "<section id=\"spam\">", "</section>");
+    // The 20 newest games that count (3 to 22): neither the old one nor the short one.
+    std::string sentence = Between(answer, "<p class=\"answer\">", "</p>");
+    EXPECT_EQ(Texts(sentence, "spam-share"), std::vector<std::string>{"20 %"});
+    EXPECT_EQ(Texts(sentence, "eapm"), std::vector<std::string>{"80"});
+    EXPECT_EQ(Texts(sentence, "apm"), std::vector<std::string>{"113"});  // the mean of 103 to 122
+    EXPECT_EQ(Texts(sentence, "most"), std::vector<std::string>{"repeated orders"});
+    std::string weeks = Between(answer, "<table class=\"spam-weeks\">", "</table>");
+    ASSERT_EQ(Cells(weeks, "games").size(), 4u);
+    EXPECT_EQ(Cells(weeks, "games")[0], "1") << "the week of Monday the 23rd, without the short game";
+    EXPECT_EQ(Cells(weeks, "below")[0], "10 %");
+    EXPECT_EQ(Cells(weeks, "eapm")[1], "80");
+
+    // Newest first: the short game and the old one have no comparison; the old one no effective APM.
+    std::vector<std::string> eapm = Column(page, "eapm"), spam = Column(page, "spam"), against = Column(page, "against");
+    ASSERT_EQ(eapm.size(), 24u);
+    EXPECT_EQ(against[0], "\xE2\x80\x94");
+    EXPECT_EQ(against[1], "+11");  // 122 against the mean of 102 to 121
+    EXPECT_EQ(against[23], "\xE2\x80\x94");
+    EXPECT_EQ(eapm[1], "80");
+    EXPECT_EQ(spam[1], "20 %");
+    EXPECT_EQ(eapm[23], "\xE2\x80\x94");
+    EXPECT_EQ(spam[23], "\xE2\x80\x94");
+    // Beside the APM by date: a point for each game that counts and kept it, and the weeks' averages.
+    EXPECT_EQ(Attributes(page, "<circle class=\"trend-effective\"", "data-game").size(), 22u);
+    EXPECT_EQ(Cells(Between(page, "<table class=\"weeks\">", "</table>"), "eapm")[0], "80");
+    // The effective line on the charts of the games whose timelines kept it, drawn under the APM's.
+    std::string newest = Between(page, "data-game=\"24\" data-samples", "</svg>");
+    ASSERT_FALSE(newest.empty());
+    EXPECT_LT(newest.find("<polyline class=\"effective\""), newest.find("<polyline class=\"recent\""));
+    EXPECT_EQ(Count(page, "<polyline class=\"effective\""), 2u);
+    EXPECT_EQ(Count(page, "<polyline class=\"recent\""), 20u);
 }

@@ -83,6 +83,7 @@ void StoreNonDefaults() {
     PutDword("showalert", 1);
     PutDword("showtimer", 1);
     PutDword("history", 0);
+    PutDword("backsound", 1);
     PutText("LASTDIR", "C:\\sounds\\old.wav");
 }
 
@@ -148,6 +149,7 @@ TEST_F(SettingsTest, FirstRunHasTheDefaultsAndWritesNothing) {
     EXPECT_EQ(dlg->m_bShowAlert, 0);
     EXPECT_EQ(dlg->m_bShowTimer, 0);
     EXPECT_EQ(dlg->m_bHistory, 1);
+    EXPECT_EQ(dlg->m_bBackSound, 0);
     EXPECT_TRUE(dlg->m_strLastDir.IsEmpty());
     EXPECT_TRUE(dlg->m_bSoundOn);
 
@@ -173,6 +175,7 @@ TEST_F(SettingsTest, LoadsTheStoredValuesIntoMembersAndControls) {
     EXPECT_EQ(loaded.m_bShowAlert, 1);
     EXPECT_EQ(loaded.m_bShowTimer, 1);
     EXPECT_EQ(loaded.m_bHistory, 0);
+    EXPECT_EQ(loaded.m_bBackSound, 1);
     EXPECT_TRUE(loaded.m_strLastDir.IsEmpty());  // only the file chooser reads it
     EXPECT_EQ(FieldText(loaded.m_hWnd, IDC_APMLIMIT), "120");
     EXPECT_EQ(FieldText(loaded.m_hWnd, IDC_BEEPEVERY), "5");
@@ -188,7 +191,8 @@ TEST_F(SettingsTest, LoadsThenSavesInTheirOrder) {
     RecordingApp app;
     auto next = Start(true);
     const std::vector<std::string> loads = {"MAIN/AUTOSTART", "MAIN/APMLIMIT", "MAIN/BEEPFREQ", "MAIN/SOUNDWAV",
-                                            "MAIN/showapm", "MAIN/showalert", "MAIN/showtimer", "MAIN/history"};
+                                            "MAIN/showapm", "MAIN/showalert", "MAIN/showtimer", "MAIN/history",
+                                            "MAIN/backsound"};
     EXPECT_EQ(app.calls, loads);
 
     app.calls.clear();
@@ -196,9 +200,29 @@ TEST_F(SettingsTest, LoadsThenSavesInTheirOrder) {
     ::DestroyWindow(next->dlg->m_hWnd);
     const std::vector<std::string> saves = {
         "MAIN/AUTOSTART=1", "MAIN/APMLIMIT=-3", "MAIN/BEEPFREQ=5", "MAIN/SOUNDWAV=C:\\sounds\\ping.wav",
-        "MAIN/showapm=0",   "MAIN/showalert=1", "MAIN/showtimer=1", "MAIN/history=0"};
+        "MAIN/showapm=0",   "MAIN/showalert=1", "MAIN/showtimer=1", "MAIN/history=0", "MAIN/backsound=1"};
     EXPECT_EQ(app.calls, saves);
     EXPECT_EQ(StoredInt("APMLIMIT"), -3);
+}
+
+TEST_F(SettingsTest, TheWindowMenuChecksItsTwoSettingsAndKeepsEachChangeAtOnce) {
+    StoreNonDefaults();
+    auto next = Start(true);
+    HMENU menu = ::GetSystemMenu(next->dlg->m_hWnd, FALSE);
+    auto checked = [&](UINT id) { return (::GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+    EXPECT_FALSE(checked(IDM_KEEP_HISTORY));
+    EXPECT_TRUE(checked(IDM_BACK_SOUND));
+    next->dlg->SendMessage(WM_SYSCOMMAND, IDM_KEEP_HISTORY);
+    next->dlg->SendMessage(WM_SYSCOMMAND, IDM_BACK_SOUND);
+    EXPECT_TRUE(checked(IDM_KEEP_HISTORY));
+    EXPECT_FALSE(checked(IDM_BACK_SOUND));
+    EXPECT_EQ(next->dlg->m_bHistory, 1);
+    EXPECT_EQ(next->dlg->m_bBackSound, 0);
+    EXPECT_EQ(StoredInt("history"), 1);  // before the window goes
+    EXPECT_EQ(StoredInt("backsound"), 0);
+    next->dlg->SendMessage(WM_SYSCOMMAND, IDM_BACK_SOUND);
+    EXPECT_TRUE(checked(IDM_BACK_SOUND));
+    EXPECT_EQ(StoredInt("backsound"), 1);
 }
 
 TEST_F(SettingsTest, AValueThatCannotBeReadFallsBackAloneToItsDefault) {
