@@ -14,7 +14,7 @@ import zipfile
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 OBJDUMP = "i686-w64-mingw32-objdump"
 HOOK_ENTRY = "_ZN9nvHookWin9SetMyHookEbP6HWND__"
-FILES = ["cadro.exe", "ravik.dll", "apmsounds/cadro.wav"]
+FILES = ["cadro.exe", "ravik.dll", "apmsounds/cadro.wav", "apmsounds/back.wav"]
 
 
 def objdump(*args):
