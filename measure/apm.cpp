@@ -2,6 +2,7 @@
 
 #include "app/meter_dlg.h"
 #include "measure/measure.h"
+#include "record/apm_correction.h"
 
 int32_t RawApm(uint32_t actions, uint32_t ms) {
     uint64_t rate = static_cast<uint64_t>(actions) * 60000u / ms;
@@ -9,7 +10,7 @@ int32_t RawApm(uint32_t actions, uint32_t ms) {
 }
 
 int32_t CorrectApm(int32_t raw) {
-    int32_t percent = raw < 50 ? 0 : raw < 100 ? 4 : raw < 150 ? 6 : 8;
+    int32_t percent = ApmCorrectionPercent(raw);
     return raw - static_cast<int32_t>(static_cast<int64_t>(percent) * raw / 100);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "record/apm_correction.h"
 #include "report/formats.h"
 
 namespace {
@@ -62,7 +63,7 @@ Summary Summarise(const std::vector<GameRecord>& games) {
 }
 
 double CorrectedApm(double raw) {
-    double percent = raw < 50 ? 0 : raw < 100 ? 4 : raw < 150 ? 6 : 8;
+    double percent = ApmCorrectionPercent(raw);
     return raw * (100 - percent) / 100;
 }
 

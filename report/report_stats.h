@@ -45,8 +45,8 @@ struct Mean {
     double Value() const { return count ? sum / static_cast<double>(count) : 0; }
 };
 
-// A rate of actions per minute with the correction the whole-game APM has: 4 % off from 50, 6 % from 100 and
-// 8 % from 150, as the measurement takes them, so that figures made from timelines compare with games' APM.
+// A rate of actions per minute with the correction the whole-game APM has (record/apm_correction.h), unrounded,
+// so that figures made from timelines compare with games' APM.
 double CorrectedApm(double raw);
 
 // The mean rounded, or the sign for none when nothing was added.
