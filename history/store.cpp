@@ -14,6 +14,21 @@ namespace {
 // Copies of one name tried when games started in the same second (two programs, or a clock set back).
 constexpr int kNameCopies = 100;
 
+// The newest rows of the history, read from its end only (kPruneTailBytes, kPruneRows at most); none when it
+// cannot be read.
+std::vector<GameRecord> NewestRows(const std::string& historyPath) {
+    std::string text;
+    if (TheFiles().ReadTail(historyPath, kPruneTailBytes, &text) != 0)
+        return {};
+    if (text.size() == kPruneTailBytes)
+        text.erase(0, text.find('\n') + 1);  // the first row may have been cut
+    return ReadHistory(text, kPruneRows).games;
+}
+
+bool SameGame(const GameRecord& a, const GameRecord& b) {
+    return a.started == b.started && a.lengthSeconds == b.lengthSeconds && a.actions == b.actions;
+}
+
 // A temporary file the seam's WriteWhole makes for a timeline: "<timeline name without .csv>.<process id>.tmp".
 bool IsTimelineTemporary(const std::string& name) {
     size_t dot = name.find('.');
@@ -130,6 +145,15 @@ void HistoryStore::TakeKeptGames(const std::string& folder) {
     if (error)
         return;  // tried again at the next save
     std::vector<GameRecord> kept = ParseHistory(text);
+    // A kept row that a save wrote just before the program ended (a crash or power cut before the kept file
+    // was written again) is in the history already: it is not written twice.
+    std::vector<GameRecord> newest = NewestRows(folder + '\\' + kHistoryFileName);
+    kept.erase(std::remove_if(kept.begin(), kept.end(),
+                              [&newest](const GameRecord& row) {
+                                  return std::any_of(newest.begin(), newest.end(),
+                                                     [&row](const GameRecord& n) { return SameGame(n, row); });
+                              }),
+               kept.end());
     // Named timelines were written before their rows were kept.
     for (auto row = kept.rbegin(); row != kept.rend(); ++row)
         m_waiting.push_front({std::move(*row), {}, !row->timeline.empty()});
@@ -210,14 +234,9 @@ void HistoryStore::Prune(const std::string& historyPath, const std::string& time
     std::set<std::string> unnamed(names.begin(), names.end());
     std::vector<std::string> inRows;
     // Only the history's end: the rows of older games name no timeline still there, or one that is older.
-    std::string text;
-    if (files.ReadTail(historyPath, kPruneTailBytes, &text) == 0) {
-        if (text.size() == kPruneTailBytes)
-            text.erase(0, text.find('\n') + 1);  // the first row may have been cut
-        for (const GameRecord& row : ReadHistory(text, kPruneRows).games) {
-            if (unnamed.erase(row.timeline))
-                inRows.push_back(row.timeline);
-        }
+    for (const GameRecord& row : NewestRows(historyPath)) {
+        if (unnamed.erase(row.timeline))
+            inRows.push_back(row.timeline);
     }
     std::vector<std::string> order(unnamed.begin(), unnamed.end());
     order.insert(order.end(), inRows.begin(), inRows.end());

@@ -367,6 +367,25 @@ TEST_F(HistoryStoreTest, GamesWaitingAtExitAreKeptOnDiskAndWrittenOnceInOrderByT
     }
 }
 
+TEST_F(HistoryStoreTest, AKeptRowTheHistoryHoldsAlreadyIsNotWrittenAgain) {
+    files.Fail("AppendRow", ERROR_SHARING_VIOLATION);
+    store.Save(Game("2026-12-09T04:00:00", 1), Samples(81));
+    store.Save(Game("2026-12-09T04:05:00", 2), Samples(82));
+    ASSERT_EQ(store.KeepWaiting(), 0u);
+    files.Heal();
+    std::string kept = ReadWhole(Folder() + "\\waiting.csv");
+    HistoryStore next({"Vorkel", "cadro"});
+    ASSERT_EQ(next.SaveWaiting(), 0u);
+    // The program ended after the rows were appended, before the kept file was written again.
+    WriteRaw(Folder() + "\\waiting.csv", kept);
+    HistoryStore third({"Vorkel", "cadro"});
+    EXPECT_EQ(third.Save(Game("2026-12-09T05:00:00", 3), Samples(83)), 0u);
+    std::vector<GameRecord> rows = Rows();
+    ASSERT_EQ(rows.size(), 3u) << "each once";
+    EXPECT_EQ(rows[2].actions, 3u);
+    EXPECT_FALSE(Exists(Folder() + "\\waiting.csv"));
+}
+
 TEST_F(HistoryStoreTest, ATimelinesFolderThatCannotBeMadeNeverHoldsBackARow) {
     ASSERT_EQ(store.MakeFolder(), 0u);
     WriteRaw(Timelines(), "a file where the folder goes");
