@@ -30,8 +30,9 @@ constexpr char kNoGames[] =
 
 constexpr char kHistoryOff[] =
     ">\n<p><strong>History is off:</strong> new games are not kept, "
-    "so this page shows only the games kept before. The DWORD value <code>history</code> in Cadro's settings "
-    "key (its <code>MAIN</code> section) set to 1 turns it on again.</p>\n</section>\n";
+    "so this page shows only the games kept before. \"Keep game history\" in Cadro's window menu turns it "
+    "on again (it is the DWORD value <code>history</code> in Cadro's settings key, its <code>MAIN</code> "
+    "section).</p>\n</section>\n";
 
 constexpr char kNav[] =
     "<nav><a href=\"#progress\">Getting faster?</a><a href=\"#phases\">Phases of a game</a>"
