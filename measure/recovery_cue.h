@@ -9,7 +9,6 @@ public:
     // One tick's reading; true when the back sound is due now. A recovery heard by nobody (the cue is off
     // or F7 silenced the sounds) is spent all the same: a later switch-on does not replay an old climb.
     bool Tick(bool below, bool soundOn, bool wanted);
-    void Reset() { m_armed = false; }
 
 private:
     bool m_armed = false;

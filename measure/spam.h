@@ -29,7 +29,6 @@ public:
 
     // The action at now (a tick count; a wrap is harmless): kNone when it is effective.
     Spam Classify(uint32_t now, const ActionInput& action);
-    void Reset() { *this = SpamRules(); }
 
 private:
     // The run of identical actions this one may continue: nothing else between them.
