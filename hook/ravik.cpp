@@ -5,7 +5,9 @@
 // timer. Whether the game is in front and where its client area is are learned when the foreground changes
 // (from window events, and at a press or click, as not every change is told of), never per move or release.
 // The thread is per-monitor DPI aware, so that the mouse hook's positions and the window's place are both in
-// the screen's physical pixels. Every global is constant-initialised, so loading runs no constructors.
+// the screen's physical pixels. Nothing here asks the display driver (the cursor's position would): under Wine
+// that gives the thread a connection of its own to the X server, read at its every wake-up, which would cost
+// the thread a sixth more CPU in a game. Every global is constant-initialised, so loading runs no constructors.
 #include <atomic>
 #include <cstdint>
 
@@ -60,8 +62,7 @@ UINT_PTR g_timer;       // the check's
 bool g_checkingFast;    // every kCheckMs, while input comes; else every kIdleCheckMs
 DWORD g_checked;        // GetTickCount at the last check
 DWORD g_checkedInput;   // the system's last input time then
-POINT g_cursor;         // the cursor then, in physical pixels
-bool g_moved;           // it had moved since the check before, unseen by the mouse hook
+bool g_mouseQuiet;      // at the last check, keys had come since the one before and no mouse event
 HWND g_front;           // the foreground window as last looked at
 HWND g_game;            // the same while it is the game's, else null
 HWINEVENTHOOK g_moves;  // the game's moves, while it is in front
@@ -327,37 +328,35 @@ void RemoveHooks(Hooks& hooks) {
 }
 
 bool Unseen(DWORD input, DWORD seen) { return static_cast<int32_t>(input - seen) > kUnseenMs; }
+bool HeardSince(DWORD seen, DWORD check) { return static_cast<int32_t>(seen - check) > 0; }
 
 // Runs every kCheckMs while input comes, every kIdleCheckMs between. The system's last input time tells of input
 // that neither hook saw; it cannot tell a key from a move, so a hook lost beside one that still sees input shows
-// otherwise: a key held down that the keyboard hook never saw go down while it saw nothing, or a cursor that moved
-// while the mouse hook saw nothing, at two checks in a row (a program may set the cursor once). The system sends no
+// otherwise: a key held down that the keyboard hook never saw go down while it saw nothing, or keys heard while the
+// mouse hook heard nothing at two checks in a row. A player's mouse is seldom still that long; when it was, the
+// mouse hook is put back though it was not lost, which costs a swap and loses nothing. The system sends no
 // moves of the game's window on some systems (Wine), so its client area is also read again here while it is in
 // front.
 void Check(Hooks& hooks) {
     DWORD now = GetTickCount();
     LASTINPUTINFO last{sizeof last, 0};
     bool known = GetLastInputInfo(&last) != 0;
-    POINT cursor = g_cursor;
-    GetPhysicalCursorPos(&cursor);
     bool unseen = known && Unseen(last.dwTime, g_keySeen) && Unseen(last.dwTime, g_mouseSeen);
     g_filter.ForgetReleased(IsDown);
     // The whole key state is 255 questions, each a trip to the server under Wine: asked only when input came
     // and the keyboard hook heard nothing of it since the last pass, as a lost one would.
-    bool keyQuiet = known && last.dwTime != g_checkedInput && static_cast<int32_t>(g_keySeen - g_checked) <= 0;
+    bool keyQuiet = known && last.dwTime != g_checkedInput && !HeardSince(g_keySeen, g_checked);
     bool keyMissed = keyQuiet && Unseen(now, g_keySeen) && g_filter.MissedPress(IsDown);
-    bool moved = (cursor.x != g_cursor.x || cursor.y != g_cursor.y) &&
-                 static_cast<int32_t>(g_mouseSeen - g_checked) <= 0;
-    bool moveMissed = moved && g_moved;
-    g_moved = moved;
-    if (unseen || keyMissed || moveMissed) {
-        Reinstall(hooks, unseen || keyMissed, unseen || moveMissed);
+    bool mouseQuiet = HeardSince(g_keySeen, g_checked) && !HeardSince(g_mouseSeen, g_checked);
+    bool mouseMissed = mouseQuiet && g_mouseQuiet;
+    g_mouseQuiet = mouseQuiet && !mouseMissed;
+    if (unseen || keyMissed || mouseMissed) {
+        Reinstall(hooks, unseen || keyMissed, unseen || mouseMissed);
     } else if (g_checkingFast && (!known || last.dwTime == g_checkedInput)) {
         CheckEvery(kIdleCheckMs, false);
     }
     g_checked = now;
     g_checkedInput = last.dwTime;
-    g_cursor = cursor;
     if (g_game)
         LearnArea();
 }
@@ -380,8 +379,7 @@ DWORD WINAPI HookThread(void* param) {
     g_moves = nullptr;
     g_timer = 0;
     g_checkingFast = false;
-    g_moved = false;
-    GetPhysicalCursorPos(&g_cursor);
+    g_mouseQuiet = false;
     // Listening starts before the first look, so no change falls between. Wine sends no foreground events,
     // but a focus event with every change of the foreground.
     g_listening[0] = ListenForFront(EVENT_SYSTEM_FOREGROUND);
@@ -501,7 +499,9 @@ extern "C" RAVIK_API void RavikTestDropHooks() {
     UnhookWindowsHookEx(g_testMouse.load());
 }
 
-extern "C" RAVIK_API void RavikTestDropKeyboardHook() { UnhookWindowsHookEx(g_testKeyboard.load()); }
+extern "C" RAVIK_API void RavikTestDropOneHook(BOOL keyboard) {
+    UnhookWindowsHookEx(keyboard ? g_testKeyboard.load() : g_testMouse.load());
+}
 
 extern "C" RAVIK_API BOOL RavikTestReinstall() {
     return g_thread && PostThreadMessageA(g_threadId, kTestReinstall, 0, 0);

@@ -23,8 +23,8 @@ struct RavikStats {
 extern "C" RAVIK_API void RavikGetStats(RavikStats* stats);
 // Removes both hooks without telling the hook thread, as the system does with a callback that ran too long.
 extern "C" RAVIK_API void RavikTestDropHooks();
-// The same for the keyboard hook alone.
-extern "C" RAVIK_API void RavikTestDropKeyboardHook();
+// The same for one hook alone: the keyboard's (true) or the mouse's.
+extern "C" RAVIK_API void RavikTestDropOneHook(BOOL keyboard);
 // Asks the hook thread to put in fresh hooks now; returns at once. The reinstall count shows when it has.
 extern "C" RAVIK_API BOOL RavikTestReinstall();
 // Asks the hook thread to stop listening for changes of the foreground, as on a system that tells of none;

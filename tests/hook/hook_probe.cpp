@@ -3,7 +3,8 @@
 //   install N (target 1 or 2) | remove | front game|other | front-quiet game|other (not waiting for the
 //   hook to see it) | deaf (the hook hears of no foreground change) | move X Y [notice] (the game's window)
 //   inject key|down|up VK | inject click X Y (game client) | kill N (destroy target N) | lose [quiet] | stall | release
-//   reinstall | drop-keyboard (the keyboard hook alone is lost) | wiggle (moves the mouse until the hooks are put back)
+//   reinstall | drop keyboard|mouse (that hook alone is lost) | wiggle | type (moves the mouse, or presses keys,
+//   until the hooks are put back)
 //   stats | wait ups|downs|reinstalls|quiet N [MS] | take | quit
 //   stream N MS [R] (N presses, keys and clicks, spread over MS milliseconds; a reinstall asked before every
 //   Rth)
@@ -269,18 +270,15 @@ void Lose(bool quietFirst) {
     std::fflush(stdout);
 }
 
-// Moves the mouse to and fro, a step every 20 ms, until the hook thread has put in fresh hooks (10 s at
-// most). Replies with the steps made.
-void Wiggle() {
+// Makes input, a step every 20 ms, until the hook thread has put in fresh hooks (15 s at most). Replies with
+// the steps made.
+template <class Step>
+void UntilPutBack(Step step) {
     long reinstalls = Counter("reinstalls");
     int steps = 0;
     bool back = false;
-    for (; steps < 500 && !back; ++steps) {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.dx = steps % 2 ? -3 : 3;
-        in.mi.dwFlags = MOUSEEVENTF_MOVE;
-        Inject(&in, 1);
+    for (; steps < 750 && !back; ++steps) {
+        step(steps);
         back = PumpUntil([reinstalls] { return Counter("reinstalls") > reinstalls; }, 20);
     }
     std::printf("{\"ok\": %s, \"steps\": %d}\n", back ? "true" : "false", steps);
@@ -363,11 +361,19 @@ bool Command(char* line) {
         Lose(!std::strcmp(a, "quiet"));
     } else if (!std::strcmp(verb, "reinstall")) {
         ReplyOk(RavikTestReinstall() != 0);
-    } else if (!std::strcmp(verb, "drop-keyboard")) {
-        RavikTestDropKeyboardHook();
+    } else if (!std::strcmp(verb, "drop")) {
+        RavikTestDropOneHook(!std::strcmp(a, "keyboard"));
         ReplyOk(true);
     } else if (!std::strcmp(verb, "wiggle")) {
-        Wiggle();
+        UntilPutBack([](int step) {
+            INPUT in{};
+            in.type = INPUT_MOUSE;
+            in.mi.dx = step % 2 ? -3 : 3;
+            in.mi.dwFlags = MOUSEEVENTF_MOVE;
+            Inject(&in, 1);
+        });
+    } else if (!std::strcmp(verb, "type")) {
+        UntilPutBack([](int step) { InjectKey(static_cast<WORD>('A' + step % 26)); });
     } else if (!std::strcmp(verb, "stall")) {
         if (!g_stall)
             g_stall = CreateEventA(nullptr, TRUE, FALSE, nullptr);

@@ -283,7 +283,7 @@ class HookTest(unittest.TestCase):
     def test_a_keyboard_hook_lost_while_the_mouse_moves_is_put_back(self):
         before = self.stats()["reinstalls"]
         self.assertEqual(self.press(0x41), [key_report(0x41)])
-        self.assertTrue(self.probe("drop-keyboard")["ok"])
+        self.assertTrue(self.probe("drop", "keyboard")["ok"])
         # Unseen: the release of A, which must still free it, and B held down.
         self.assertEqual(self.reports_after(1, lambda: self.probe("inject", "up", 0x41)), [])
         self.assertEqual(self.press(0x42), [])
@@ -292,6 +292,15 @@ class HookTest(unittest.TestCase):
         self.assertEqual(self.reports_after(1, lambda: self.probe("inject", "up", 0x42)), [])
         self.assertKeys("a", [key_report(0x41)])
         self.assertKeys("b", [key_report(0x42)])
+        self.assertEqual(self.stats()["reinstalls"], before + 1)
+
+    def test_a_mouse_hook_lost_while_keys_come_is_put_back(self):
+        before = self.stats()["reinstalls"]
+        self.assertTrue(self.probe("drop", "mouse")["ok"])
+        typed = self.probe("type")
+        self.assertTrue(typed["ok"], "not put back after %d presses" % typed["steps"])
+        self.probe("take")
+        self.assertEqual(self.reports_after(1, self.click("game", 30, 40, 1)), [click_report(30, 40)])
         self.assertEqual(self.stats()["reinstalls"], before + 1)
 
     def test_the_check_slows_while_no_input_comes_and_still_finds_hooks_lost_before_the_pause(self):
