@@ -1,13 +1,13 @@
 // Low-level keyboard and mouse hooks on a thread of the library's own, so that the target's busy thread
 // never holds up the system's input: the callbacks only filter and post. The system can remove a hook
 // silently, and only when a callback ran too long, which takes input: so while input comes, every 3 seconds
-// the thread looks for input a hook did not see and puts that hook back; while none comes it sleeps with no
-// timer. Whether the game is in front and where its client area is are learned when the foreground changes
+// the thread looks for input a hook did not see and puts that hook back; while none comes, once a minute.
+// Whether the game is in front and where its client area is are learned when the foreground changes
 // (from window events, and at a press or click, as not every change is told of), never per move or release.
 // The thread is per-monitor DPI aware, so that the mouse hook's positions and the window's place are both in
 // the screen's physical pixels. Nothing here asks the display driver (the cursor's position would): under Wine
-// that gives the thread a connection of its own to the X server, read at its every wake-up, which would cost
-// the thread a sixth more CPU in a game. Every global is constant-initialised, so loading runs no constructors.
+// that gives the thread a connection of its own to the X server, read at its every wake-up, which cost
+// the thread a fifth more CPU in a game. Every global is constant-initialised, so loading runs no constructors.
 #include <atomic>
 #include <cstdint>
 
