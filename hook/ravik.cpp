@@ -345,9 +345,10 @@ void Check(Hooks& hooks) {
     g_filter.ForgetReleased(IsDown);
     // The whole key state is 255 questions, each a trip to the server under Wine: asked only when input came
     // and the keyboard hook heard nothing of it since the last pass, as a lost one would.
-    bool keyQuiet = known && last.dwTime != g_checkedInput && !HeardSince(g_keySeen, g_checked);
+    bool keysHeard = HeardSince(g_keySeen, g_checked);
+    bool keyQuiet = known && last.dwTime != g_checkedInput && !keysHeard;
     bool keyMissed = keyQuiet && Unseen(now, g_keySeen) && g_filter.MissedPress(IsDown);
-    bool mouseQuiet = HeardSince(g_keySeen, g_checked) && !HeardSince(g_mouseSeen, g_checked);
+    bool mouseQuiet = keysHeard && !HeardSince(g_mouseSeen, g_checked);
     bool mouseMissed = mouseQuiet && g_mouseQuiet;
     g_mouseQuiet = mouseQuiet && !mouseMissed;
     if (unseen || keyMissed || mouseMissed) {
