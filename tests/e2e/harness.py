@@ -352,6 +352,22 @@ class E2ETestCase(unittest.TestCase):
         self.assertTrue(self.driver("wait-window", window_seconds).ok, "Cadro's window did not appear")
         return p
 
+    def start_cadro_hearing(self, raw, each_apart=False):
+        """Starts Cadro with its sound going to ALSA's file device: every sound played lands in raw, or with
+        each_apart each in a file of its own (raw, then raw.0001, raw.0002, ... in the order played)."""
+        home = os.path.join(self.artifacts, "home")
+        os.makedirs(home, exist_ok=True)
+        with open(os.path.join(home, ".asoundrc"), "w") as f:
+            keep = " truncate false" if each_apart else ""
+            f.write(f'pcm.!default {{ type file slave.pcm "null" file "{raw}" format "raw"{keep} }}\n')
+        quiet = self.session.env
+        overrides = quiet["WINEDLLOVERRIDES"].replace("winealsa.drv,", "")
+        self.session.env = dict(quiet, HOME=home, WINEDLLOVERRIDES=overrides)
+        try:
+            return self.start_cadro()
+        finally:
+            self.session.env = quiet
+
     def start_sim(self, *args, after_link=True):
         """Starts the simulated game with its status log in the artifacts folder; returns (process, log path).
         Its plan's clock starts when Cadro's log ends in "Waiting for game..." (after Cadro's clearing

@@ -9,7 +9,7 @@ import harness
 from harness import WM_SYSCOMMAND
 from test_game import HistoryFiles
 from test_link import ended_counts
-from test_settings import SettingsTest, audible, frames, main_key
+from test_settings import audible, frames, main_key
 
 GAME = 125
 # A step every 750 ms: the spammer's held key repeats slower than 420 ms, so its 6th and later presses
@@ -29,8 +29,6 @@ def made(status, game):
 
 
 class EffectiveTest(harness.BrowserTestCase):
-    start_cadro_hearing = SettingsTest.start_cadro_hearing
-
     def setUp(self):
         super().setUp()
         self.reset_cadro_registry()
