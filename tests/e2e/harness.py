@@ -587,8 +587,17 @@ class BrowserTestCase(E2ETestCase):
 SKIPPED = 77
 
 
+class OwnTestsLoader(unittest.TestLoader):
+    """Runs only the test cases a module defines: one imported from another test module would run twice."""
+
+    def loadTestsFromModule(self, module, *, pattern=None):
+        own = [c for c in vars(module).values()
+               if isinstance(c, type) and issubclass(c, unittest.TestCase) and c.__module__ == module.__name__]
+        return self.suiteClass(self.loadTestsFromTestCase(c) for c in own)
+
+
 def main():
-    result = unittest.main(verbosity=2, exit=False).result
+    result = unittest.main(verbosity=2, exit=False, testLoader=OwnTestsLoader()).result
     if not result.wasSuccessful():
         sys.exit(1)
     sys.exit(SKIPPED if result.testsRun and len(result.skipped) == result.testsRun else 0)
